@@ -1,0 +1,32 @@
+// The one record that the wizard's stages share: the user's choice, how the
+// install went, and the two driver updaters it owns.
+#pragma once
+
+namespace lw {
+
+class DeviceDriverUpdate;
+
+enum UpdaterIndex { SyncUpdaterIndex = 0, StorageUpdaterIndex = 1 };
+
+class InstallJob {
+ public:
+  // Creates the sync updater and then the mass-storage one, once per
+  // process; 1 when one could not be created.
+  int createUpdaters();
+  DeviceDriverUpdate* updater(int index) const;
+  bool genericDevice() const { return genericDevice_; }
+  void setGenericDevice(bool generic) { genericDevice_ = generic; }
+  bool succeeded() const { return succeeded_; }
+  void markFailed() { succeeded_ = false; }
+  bool backupEnabled(int index) const;
+  void destroyUpdaters();
+
+ private:
+  bool genericDevice_ = false;
+  bool succeeded_ = true;
+  DeviceDriverUpdate* updaters_[2] = {nullptr, nullptr};
+  bool backupEnabled_[2] = {true, true};
+  bool updatersCreated_ = false;
+};
+
+}  // namespace lw

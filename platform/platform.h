@@ -1,0 +1,151 @@
+// The narrow view of Windows that the portable code has. Results, sizes and
+// error numbers keep their Windows meaning in every implementation, so the
+// decisions and log lines of the program are the same on both builds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+namespace lw {
+
+// Windows error numbers the portable code branches on or that tests name.
+enum : uint32_t {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorNotEnoughMemory = 8,
+  kErrorFileExists = 80,
+  kErrorInvalidParameter = 87,
+  kErrorInsufficientBuffer = 122,
+  kErrorAlreadyExists = 183,
+  kErrorMoreData = 234,
+  kErrorNoUnicodeTranslation = 1113,
+};
+
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+
+// Registry value types and access masks, as Windows numbers them.
+enum : uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+};
+enum : uint32_t {
+  kKeyQueryValue = 0x0001,
+  kKeySetValue = 0x0002,
+  kKeyCreateSubKey = 0x0004,
+  kKeyRead = 0x20019,
+  kKeyWrite = 0x20006,
+};
+
+enum class RegRoot { LocalMachine, CurrentUser };
+
+constexpr uint32_t kSpostPath = 1;  // SetupCopyOEMInfA media type
+
+using FileHandle = void*;  // null: no file
+using RegKey = void*;      // null: no key
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Memory for the program's fixed-size buffers; null when there is none.
+  virtual void* allocate(size_t size) = 0;
+  virtual void release(void* block) = 0;
+
+  // The error number of the last failed call on this thread.
+  virtual uint32_t lastError() = 0;
+
+  // Directory queries with GetXxxA semantics: the length copied (without
+  // the NUL); the size needed (with the NUL) when the buffer is too small;
+  // 0 on failure.
+  virtual uint32_t currentDirectory(char* buffer, uint32_t size) = 0;
+  virtual uint32_t systemDirectory(char* buffer, uint32_t size) = 0;
+  virtual uint32_t windowsDirectory(char* buffer, uint32_t size) = 0;
+  virtual uint32_t tempDirectory(char* buffer, uint32_t size) = 0;
+
+  // GetTempFileNameA: with unique 0 a new empty file "<prefix>XXXX.tmp" is
+  // created in the directory. Returns the number used, 0 on failure.
+  virtual uint32_t tempFileName(const char* directory, const char* prefix, uint32_t unique,
+                                char* out /* 260 bytes */) = 0;
+
+  virtual bool copyFile(const char* from, const char* to, bool failIfExists) = 0;
+  virtual bool deleteFile(const char* path) = 0;
+  virtual bool createDirectory(const char* path) = 0;
+  virtual uint32_t fileAttributes(const char* path) = 0;
+
+  // Byte files. openRead shares reading and writing with others and needs
+  // the file to exist; openWrite creates or empties the file; openAppend
+  // opens or creates it for appending only, sharing reading and writing.
+  virtual FileHandle openRead(const char* path) = 0;
+  virtual FileHandle openWrite(const char* path) = 0;
+  virtual FileHandle openAppend(const char* path) = 0;
+  // Bytes read, 0 at the end or on failure.
+  virtual size_t readFile(FileHandle file, void* buffer, size_t size) = 0;
+  // True when every byte was written.
+  virtual bool writeFile(FileHandle file, const void* data, size_t size) = 0;
+  virtual bool seekFile(FileHandle file, uint64_t offset) = 0;
+  // Size in bytes, or UINT64_MAX when unknown.
+  virtual uint64_t fileSize(FileHandle file) = 0;
+  // False when data could not be written out (a full disk, say).
+  virtual bool closeFile(FileHandle file) = 0;
+
+  // Registry, with the RegXxxA results (0 or a Windows error number).
+  // queryValue follows RegQueryValueExA: a null data asks for type and size
+  // only; a buffer too small gives kErrorMoreData and the size needed.
+  virtual long openKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) = 0;
+  virtual long createKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) = 0;
+  virtual long queryValue(RegKey key, const char* name, uint32_t* type, void* data,
+                          uint32_t* size) = 0;
+  virtual long setValue(RegKey key, const char* name, uint32_t type, const void* data,
+                        uint32_t size) = 0;
+  virtual long deleteValue(RegKey key, const char* name) = 0;
+  virtual long closeKey(RegKey key) = 0;
+
+  // SetupCopyOEMInfA; on failure lastError holds the Setup API's number.
+  virtual bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
+                          uint32_t copyStyle, char* destName, uint32_t destSize) = 0;
+
+  // WideCharToMultiByte(CP_ACP, 0, ...): bytes written (counting the NUL
+  // when count is -1), 0 on failure, including a result that does not fit.
+  virtual int wideToAnsi(const uint16_t* units, int count, char* out, int outSize) = 0;
+
+  // FormatMessageA(0x1300, ..., language 0x400): the system's text for an
+  // error number, to be given back to freeSystemMessage; null when none.
+  virtual char* systemMessage(uint32_t code) = 0;
+  virtual void freeSystemMessage(char* text) = 0;
+
+  // The local time now; false when it cannot be had.
+  virtual bool localTime(std::tm* out) = 0;
+};
+
+// The one seam: the active implementation, installed at start.
+Platform& platform();
+void setPlatform(Platform* active);
+
+// A buffer from the platform's allocator, released on scope exit.
+class PlatformBuffer {
+ public:
+  explicit PlatformBuffer(size_t size) : data_(static_cast<char*>(platform().allocate(size))) {}
+  ~PlatformBuffer() { platform().release(data_); }
+  PlatformBuffer(const PlatformBuffer&) = delete;
+  PlatformBuffer& operator=(const PlatformBuffer&) = delete;
+  char* get() const { return data_; }
+  explicit operator bool() const { return data_ != nullptr; }
+  // Hands ownership to the caller.
+  char* take() {
+    char* d = data_;
+    data_ = nullptr;
+    return d;
+  }
+
+ private:
+  char* data_;
+};
+
+}  // namespace lw

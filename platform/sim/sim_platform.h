@@ -1,0 +1,166 @@
+// A simulated Windows for native builds and tests. Drive paths ("C:\...")
+// live in a sandbox folder on the host that the object creates and removes;
+// any other path passes through to the host unchanged. The registry lives in
+// memory, keys and value names compared without regard to case.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lw {
+
+class SimPlatform : public Platform {
+ public:
+  enum class Directory { Current, System, Windows, Temp };
+
+  struct OemInstall {
+    std::string source;
+    std::string mediaLocation;  // "(null)" when none was given
+    uint32_t mediaType;
+    uint32_t copyStyle;
+    uint32_t destSize;
+    std::string installedPath;
+  };
+
+  SimPlatform();
+  ~SimPlatform() override;
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  // --- control API for tests -------------------------------------------
+  // The host path behind a Windows path.
+  std::string hostPath(const std::string& path) const;
+  void putFile(const std::string& path, const std::string& bytes);  // parents made
+  std::string fileText(const std::string& path) const;
+  bool fileExists(const std::string& path) const;
+  bool isDirectory(const std::string& path) const;
+  void makeDirectory(const std::string& path);
+  // Names in a directory, sorted.
+  std::vector<std::string> listDirectory(const std::string& path) const;
+
+  // A directory answer; an empty one makes the query fail with `error`.
+  void setDirectory(Directory which, const std::string& path, uint32_t error = kErrorPathNotFound);
+  // Relative paths resolve against the current directory, or, when it is
+  // set to "", against the host's.
+  void setCurrentDirectoryForPaths(const std::string& path);
+
+  // The allocation after `skip` successful ones fails (once).
+  void failAllocation(int skip = 0);
+  int allocationsMade() const { return allocations_; }
+  void failNextCopy(uint32_t error) { copyError_ = error; }
+  void failNextCreateDirectory(uint32_t error) { createDirectoryError_ = error; }
+  void failNextTempFileName(uint32_t error) { tempFileNameError_ = error; }
+  void failNextOemInstall(uint32_t error) { oemError_ = error; }
+  void failLocalTime() { localTimeFails_ = true; }
+  void setLocalTime(const std::tm& when);
+  // Files whose closing reports lost data (a full disk).
+  void failCloseOf(const std::string& path) { closeFailPath_ = hostPath(path); }
+  // Writes to files at this path fail after `bytes` bytes.
+  void limitWrites(const std::string& path, size_t bytes);
+
+  void putValue(RegRoot root, const std::string& key, const std::string& name, uint32_t type,
+                const std::string& data);
+  void putDword(RegRoot root, const std::string& key, const std::string& name, uint32_t value);
+  void putKey(RegRoot root, const std::string& key);
+  bool keyExists(RegRoot root, const std::string& key) const;
+  bool hasValue(RegRoot root, const std::string& key, const std::string& name) const;
+  uint32_t valueType(RegRoot root, const std::string& key, const std::string& name) const;
+  std::string valueData(RegRoot root, const std::string& key, const std::string& name) const;
+  std::vector<std::string> valueNames(RegRoot root, const std::string& key) const;
+  // Opening or creating the key fails with `error`.
+  void denyKey(RegRoot root, const std::string& key, long error = kErrorAccessDenied);
+  // Writing the named value fails with `error`.
+  void refuseValueWrite(const std::string& name, long error = kErrorAccessDenied);
+  int registryReads() const { return registryReads_; }
+  int openKeys() const { return static_cast<int>(handles_.size()); }
+
+  const std::vector<OemInstall>& oemInstalls() const { return oemInstalls_; }
+
+  // --- Platform ------------------------------------------------------------
+  void* allocate(size_t size) override;
+  void release(void* block) override;
+  uint32_t lastError() override { return lastError_; }
+  uint32_t currentDirectory(char* buffer, uint32_t size) override;
+  uint32_t systemDirectory(char* buffer, uint32_t size) override;
+  uint32_t windowsDirectory(char* buffer, uint32_t size) override;
+  uint32_t tempDirectory(char* buffer, uint32_t size) override;
+  uint32_t tempFileName(const char* directory, const char* prefix, uint32_t unique,
+                        char* out) override;
+  bool copyFile(const char* from, const char* to, bool failIfExists) override;
+  bool deleteFile(const char* path) override;
+  bool createDirectory(const char* path) override;
+  uint32_t fileAttributes(const char* path) override;
+  FileHandle openRead(const char* path) override;
+  FileHandle openWrite(const char* path) override;
+  FileHandle openAppend(const char* path) override;
+  size_t readFile(FileHandle file, void* buffer, size_t size) override;
+  bool writeFile(FileHandle file, const void* data, size_t size) override;
+  bool seekFile(FileHandle file, uint64_t offset) override;
+  uint64_t fileSize(FileHandle file) override;
+  bool closeFile(FileHandle file) override;
+  long openKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) override;
+  long createKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) override;
+  long queryValue(RegKey key, const char* name, uint32_t* type, void* data,
+                  uint32_t* size) override;
+  long setValue(RegKey key, const char* name, uint32_t type, const void* data,
+                uint32_t size) override;
+  long deleteValue(RegKey key, const char* name) override;
+  long closeKey(RegKey key) override;
+  bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
+                  uint32_t copyStyle, char* destName, uint32_t destSize) override;
+  int wideToAnsi(const uint16_t* units, int count, char* out, int outSize) override;
+  char* systemMessage(uint32_t code) override;
+  void freeSystemMessage(char* text) override;
+  bool localTime(std::tm* out) override;
+
+ private:
+  struct Value {
+    std::string name;
+    uint32_t type;
+    std::string data;
+  };
+  struct Key {
+    std::map<std::string, Value> values;  // by lower-case name
+  };
+  struct Handle {
+    std::string path;
+    uint32_t access;
+  };
+  struct File;
+
+  uint32_t answerDirectory(Directory which, char* buffer, uint32_t size);
+  bool fail(uint32_t error);
+  static std::string keyPath(RegRoot root, const std::string& key);
+  long openOrCreate(RegRoot root, const char* subKey, uint32_t access, RegKey* key, bool create);
+  Key* keyOf(RegKey key);
+
+  std::string root_;
+  std::map<Directory, std::string> directories_;
+  std::map<Directory, uint32_t> directoryErrors_;
+  std::string pathBase_ = "C:\\work";
+  uint32_t lastError_ = 0;
+  int failAllocationAfter_ = -1;
+  int allocations_ = 0;
+  uint32_t copyError_ = 0;
+  uint32_t createDirectoryError_ = 0;
+  uint32_t tempFileNameError_ = 0;
+  uint32_t oemError_ = 0;
+  uint32_t nextTempUnique_ = 0x1A2B;
+  bool localTimeFails_ = false;
+  bool localTimeSet_ = false;
+  std::tm localTime_{};
+  std::string closeFailPath_;
+  std::map<std::string, size_t> writeLimits_;
+  std::map<std::string, Key> keys_;  // by lower-case "HKLM\path"
+  std::map<std::string, long> deniedKeys_;
+  std::map<std::string, long> refusedValues_;
+  std::vector<Handle*> handles_;
+  int registryReads_ = 0;
+  std::vector<OemInstall> oemInstalls_;
+};
+
+}  // namespace lw

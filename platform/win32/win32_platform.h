@@ -1,0 +1,47 @@
+// The real Windows: thin calls of the ...A functions.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace lw {
+
+class Win32Platform : public Platform {
+ public:
+  void* allocate(size_t size) override;
+  void release(void* block) override;
+  uint32_t lastError() override;
+  uint32_t currentDirectory(char* buffer, uint32_t size) override;
+  uint32_t systemDirectory(char* buffer, uint32_t size) override;
+  uint32_t windowsDirectory(char* buffer, uint32_t size) override;
+  uint32_t tempDirectory(char* buffer, uint32_t size) override;
+  uint32_t tempFileName(const char* directory, const char* prefix, uint32_t unique,
+                        char* out) override;
+  bool copyFile(const char* from, const char* to, bool failIfExists) override;
+  bool deleteFile(const char* path) override;
+  bool createDirectory(const char* path) override;
+  uint32_t fileAttributes(const char* path) override;
+  FileHandle openRead(const char* path) override;
+  FileHandle openWrite(const char* path) override;
+  FileHandle openAppend(const char* path) override;
+  size_t readFile(FileHandle file, void* buffer, size_t size) override;
+  bool writeFile(FileHandle file, const void* data, size_t size) override;
+  bool seekFile(FileHandle file, uint64_t offset) override;
+  uint64_t fileSize(FileHandle file) override;
+  bool closeFile(FileHandle file) override;
+  long openKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) override;
+  long createKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) override;
+  long queryValue(RegKey key, const char* name, uint32_t* type, void* data,
+                  uint32_t* size) override;
+  long setValue(RegKey key, const char* name, uint32_t type, const void* data,
+                uint32_t size) override;
+  long deleteValue(RegKey key, const char* name) override;
+  long closeKey(RegKey key) override;
+  bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
+                  uint32_t copyStyle, char* destName, uint32_t destSize) override;
+  int wideToAnsi(const uint16_t* units, int count, char* out, int outSize) override;
+  char* systemMessage(uint32_t code) override;
+  void freeSystemMessage(char* text) override;
+  bool localTime(std::tm* out) override;
+};
+
+}  // namespace lw
