@@ -1,0 +1,27 @@
+// What the program reads and writes of ActiveSync's registry settings.
+#pragma once
+
+#include <cstdint>
+
+namespace lw {
+
+enum ActiveSyncGen : int32_t {
+  NotProbed = 0,
+  NotFound = 1,
+  Unsupported = 2,  // below 3.1
+  Gen31 = 3,        // 3.1 to 3.5
+  Gen36 = 4,        // 3.6 to 5.x
+  Gen60 = 5,        // 6.0 or later
+};
+
+// "Software\Microsoft\Windows CE Services", under either root.
+extern const char activeSyncKeyPath[];
+
+// Reads, logs and classifies the installed version once per process.
+ActiveSyncGen probeActiveSync();
+
+// Sets the USB bit of the current user's ConnectTypesAllowed: 0 done or
+// already set, 1 could not write it, 4 key or value missing or mistyped.
+int enableActiveSyncUsb();
+
+}  // namespace lw

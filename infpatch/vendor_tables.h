@@ -1,0 +1,25 @@
+// The vendor's two patch tables, laid down afresh for each owner so that
+// every patch run starts from the vendor's contents.
+#pragma once
+
+#include "infpatch/inf_patch.h"
+
+namespace lw {
+
+enum class VendorTableKind { Sync, Storage };
+
+class VendorPatchTable {
+ public:
+  explicit VendorPatchTable(VendorTableKind kind);
+  // Under ActiveSync 6 the "[SourceDisksFiles]" records become prefix lines.
+  void applyGen60Adjustment();
+  InfPatchTable table() { return rows_; }
+
+ private:
+  static constexpr int kRowCount = 4;
+  static constexpr int kMaxLines = 8;
+  InfSection rows_[kRowCount + 1];
+  InfLine lines_[kRowCount][kMaxLines];
+};
+
+}  // namespace lw

@@ -1,0 +1,57 @@
+// One updater per driver: finds its INF, backs up its driver file, patches
+// a temporary copy of the INF and installs it as an OEM INF.
+#pragma once
+
+#include "infpatch/inf_patch.h"
+
+namespace lw {
+
+enum UpdaterStatus : int {
+  UpdaterOk = 0,
+  UpdaterFailed = 1,
+  UpdaterDriverMissing = 4,
+};
+
+class DeviceDriverUpdate {
+ public:
+  DeviceDriverUpdate() = default;
+  virtual ~DeviceDriverUpdate();
+  DeviceDriverUpdate(const DeviceDriverUpdate&) = delete;
+  DeviceDriverUpdate& operator=(const DeviceDriverUpdate&) = delete;
+
+  // The five questions each driver answers, in this order.
+  virtual const char* driverDirectory() = 0;
+  virtual const char* driverFilePath() = 0;
+  virtual PatchResult patchInf(const char* outPath, const char* inPath) = 0;
+  virtual const char* defaultInfPath() = 0;
+  virtual const char* driverName() = 0;
+
+  const char* infPath();
+  int setInfPath(const char* path);
+  const char* tempInfPath();
+  int copyInfToTemp();
+  int installInf();
+  int installOemInf();
+  const char* backupDirectory();
+  UpdaterStatus backupDriver();
+  int deleteTempCopy();
+
+ protected:
+  char* driverDirectoryCache = nullptr;
+  bool driverDirectoryKnown = false;
+
+ private:
+  char* infFilePath = nullptr;
+  bool infPathKnown = false;
+  bool infPathIsDefault = false;
+  char* tempInfPathCache = nullptr;
+  bool tempInfPathKnown = false;
+  char* oemInfName = nullptr;
+  char* backupDirectoryCache = nullptr;
+  bool backupDirectoryKnown = false;
+  bool createBackupDirectory = false;
+  bool tempCopyMade = false;
+  bool tempFileCreated = false;
+};
+
+}  // namespace lw
