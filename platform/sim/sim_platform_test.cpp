@@ -77,7 +77,7 @@ TEST_F(SimPlatformTest, RegistryQueryFollowsRegQueryValueEx) {
 }
 
 TEST_F(SimPlatformTest, AnsiConversionIsWindows1252WithoutBestFit) {
-  const uint16_t units[] = {'A', 0x20AC, 0x00E9, 0x0081, 0x0100, 0xD83D, 0xDE00, 0};
+  const uint16_t units[] = {'A', 0x20AC, 0x00E9, 0x0081, 0x4E00, 0xD83D, 0xDE00, 0};
   char out[16];
   ASSERT_EQ(sim.wideToAnsi(units, -1, out, sizeof out), 8);
   EXPECT_EQ(std::string(out, 7), "A\x80\xE9\x81???");

@@ -1,0 +1,111 @@
+// The real platform under Wine: the answers the simulated one imitates.
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace lw {
+namespace {
+
+class Win32PlatformTest : public ::testing::Test {
+ protected:
+  Win32PlatformTest() { setPlatform(&win32); }
+  ~Win32PlatformTest() override { setPlatform(nullptr); }
+
+  std::string tempDir() {
+    char dir[MAX_PATH];
+    EXPECT_GT(win32.tempDirectory(dir, sizeof dir), 0u);
+    return dir;
+  }
+
+  Win32Platform win32;
+};
+
+TEST_F(Win32PlatformTest, DirectoriesAndTheirSizeRule) {
+  char buffer[MAX_PATH];
+  uint32_t n = win32.windowsDirectory(buffer, sizeof buffer);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(win32.windowsDirectory(buffer, n), n + 1);  // too small: size with NUL
+  ASSERT_GT(win32.systemDirectory(buffer, sizeof buffer), 0u);
+  EXPECT_STRCASEEQ(buffer, "C:\\windows\\system32");
+}
+
+TEST_F(Win32PlatformTest, TempFileIsCreatedEmptyAndFileErrorsAreWindowsNumbers) {
+  std::string dir = tempDir();
+  char name[MAX_PATH];
+  ASSERT_NE(win32.tempFileName(dir.c_str(), "abk", 0, name), 0u);
+  EXPECT_NE(win32.fileAttributes(name), kInvalidFileAttributes);
+  std::string missing = dir + "lw-no-such-file.sys";
+  EXPECT_FALSE(win32.copyFile(missing.c_str(), name, false));
+  EXPECT_EQ(win32.lastError(), kErrorFileNotFound);
+  std::string folder = dir + "lw-folder";
+  EXPECT_TRUE(win32.createDirectory(folder.c_str()));
+  EXPECT_FALSE(win32.createDirectory(folder.c_str()));
+  EXPECT_EQ(win32.lastError(), kErrorAlreadyExists);
+  EXPECT_TRUE(win32.deleteFile(name));
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(Win32PlatformTest, AppendSharesReadingAndWriting) {
+  std::string path = tempDir() + "lw-append.txt";
+  FileHandle first = win32.openAppend(path.c_str());
+  ASSERT_NE(first, nullptr);
+  FileHandle second = win32.openAppend(path.c_str());  // another holder
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(win32.writeFile(first, "ab", 2));
+  EXPECT_TRUE(win32.writeFile(second, "cd", 2));
+  EXPECT_TRUE(win32.writeFile(first, "ef", 2));
+  FileHandle reader = win32.openRead(path.c_str());
+  ASSERT_NE(reader, nullptr);
+  char got[8] = {};
+  EXPECT_EQ(win32.readFile(reader, got, sizeof got), 6u);
+  EXPECT_STREQ(got, "abcdef");
+  win32.closeFile(reader);
+  win32.closeFile(second);
+  win32.closeFile(first);
+  win32.deleteFile(path.c_str());
+}
+
+TEST_F(Win32PlatformTest, RegistryQueryReportsMoreData) {
+  RegKey key = nullptr;
+  ASSERT_EQ(win32.createKey(RegRoot::CurrentUser, "Software\\LinkwrightTest", kKeyRead | kKeyWrite,
+                            &key),
+            0);
+  ASSERT_EQ(win32.setValue(key, "Text", kRegSz, "abcdef", 7), 0);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  EXPECT_EQ(win32.queryValue(key, "Text", &type, nullptr, &size), 0);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(size, 7u);
+  char small[4];
+  size = sizeof small;
+  EXPECT_EQ(win32.queryValue(key, "Text", &type, small, &size), static_cast<long>(kErrorMoreData));
+  EXPECT_EQ(win32.queryValue(key, "Missing", &type, small, &size),
+            static_cast<long>(kErrorFileNotFound));
+  EXPECT_EQ(win32.closeKey(key), 0);
+}
+
+TEST_F(Win32PlatformTest, AnsiCodePageMatchesTheSimulatedOne) {
+  // Characters without a best-fit twin, which Windows would map otherwise.
+  const uint16_t units[] = {'A', 0x20AC, 0x00E9, 0x0081, 0x4E00, 0xD83D, 0xDE00, 0};
+  char out[16];
+  ASSERT_EQ(win32.wideToAnsi(units, -1, out, sizeof out), 8);
+  EXPECT_EQ(std::string(out, 7), "A\x80\xE9\x81???");
+  EXPECT_EQ(win32.wideToAnsi(units, -1, out, 7), 0);
+  EXPECT_EQ(win32.lastError(), kErrorInsufficientBuffer);
+}
+
+TEST_F(Win32PlatformTest, SystemMessageForFileNotFound) {
+  char* text = win32.systemMessage(kErrorFileNotFound);
+  ASSERT_NE(text, nullptr);
+  EXPECT_GT(std::strlen(text), 2u);
+  EXPECT_EQ(std::string(text + std::strlen(text) - 2), "\r\n");
+  win32.freeSystemMessage(text);
+}
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs one Windows program in a fresh copy of the template prefix, with a
+# virtual display, and passes its exit code through. The prefix, its
+# wineserver and the display are gone afterwards.
+set -uo pipefail
+source "$(dirname "$0")/wine-env.sh"
+prefix=$(lw_new_prefix)
+export WINEPREFIX=$prefix
+lw_start_xvfb || exit 1
+"$WINE64" "$@"
+code=$?
+lw_drop_prefix "$prefix"
+lw_stop_xvfb
+exit $code
