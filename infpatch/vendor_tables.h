@@ -11,13 +11,17 @@ enum class VendorTableKind { Sync, Storage };
 class VendorPatchTable {
  public:
   explicit VendorPatchTable(VendorTableKind kind);
+  // A copy points at its own line records.
+  VendorPatchTable(const VendorPatchTable& other);
+  VendorPatchTable& operator=(const VendorPatchTable& other);
   // Under ActiveSync 6 the "[SourceDisksFiles]" records become prefix lines.
   void applyGen60Adjustment();
   InfPatchTable table() { return rows_; }
 
- private:
   static constexpr int kRowCount = 4;
-  static constexpr int kMaxLines = 8;
+  static constexpr int kMaxLines = 8;  // the largest capacity of a row
+
+ private:
   InfSection rows_[kRowCount + 1];
   InfLine lines_[kRowCount][kMaxLines];
 };

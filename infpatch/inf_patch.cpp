@@ -1,0 +1,167 @@
+// patchInfFile: a survey of the input, then a copy with the table's missing
+// lines inserted. The table records what was found and what was written.
+#include "infpatch/inf_patch.h"
+
+#include <cstring>
+
+#include "infpatch/inf_engine.h"
+
+namespace lw {
+
+namespace {
+
+// Large enough buffers that both passes run at the speed of a plain line
+// copy; the memory stays the same whatever the file's size.
+constexpr size_t kReadBufferSize = 64 * 1024;
+constexpr size_t kWriteBufferSize = 64 * 1024;
+constexpr size_t kUnitBufferSize = kInfLineCapacity * sizeof(uint16_t);
+constexpr size_t kWorkspaceSize =
+    kUnitBufferSize + kInfLineCapacity + kReadBufferSize + kWriteBufferSize;
+
+InfSection* rowOf(InfSection* table, int32_t sectionId) {
+  if (!table || sectionId == NoSection) return nullptr;
+  for (InfSection* row = table; row->name; ++row) {
+    if (row->sectionId == sectionId) return row;
+  }
+  return nullptr;
+}
+
+PatchResult surveyInput(InfSection* table, InfReader* in, bool wide, char* line,
+                        int32_t* lineCount) {
+  int32_t current = NoSection;
+  int32_t number = 0;
+  PatchResult result = PatchOk;
+  while (readInfLine(line, kInfLineCapacity, in, wide, &result)) {
+    // Line numbers live in 32 bits; no INF comes near this.
+    if (number == INT32_MAX) return PatchReadError;
+    ++number;
+    trimLineEnd(line);
+    if (isSectionHeader(line)) {
+      current = findSection(table, line);
+      markSectionFound(table, current, number);
+    } else {
+      markPresentLines(table, current, line);
+    }
+  }
+  if (result == PatchReadError) return result;
+  *lineCount = number;
+  return PatchOk;
+}
+
+PatchResult copyWithInsertion(InfSection* table, InfReader* in, bool wide, char* line,
+                              int32_t lineCount, InfWriter* out) {
+  PatchResult result = PatchOk;
+  for (int32_t copied = 0; copied < lineCount; ++copied) {
+    if (!readInfLine(line, kInfLineCapacity, in, wide, &result)) {
+      if (result != PatchOk) return result;
+      break;
+    }
+    if (emitPendingRows(table, out, copied) != PatchOk) return PatchIoError;
+    // A prefix joins the next line, but a header glued to it would be lost
+    // to Setup (an empty section followed by the next header).
+    if (out->endsWithPrefix() && isSectionHeaderUntrimmed(line) && !out->write("\n")) {
+      return PatchIoError;
+    }
+    if (!out->write(line)) return PatchIoError;
+  }
+  // The inserted rows never continue a last line that has no line end.
+  out->startNextOnNewLine();
+  if (emitPendingRows(table, out, lineCount) != PatchOk) return PatchIoError;
+  if (emitPendingRows(table, out, -1) != PatchOk) return PatchIoError;
+  out->cancelNewLine();
+  return PatchOk;
+}
+
+}  // namespace
+
+int32_t findSection(const InfSection* table, const char* trimmedLine) {
+  if (!table || !trimmedLine) return NoSection;
+  for (const InfSection* row = table; row->name; ++row) {
+    if (std::strcmp(row->name, trimmedLine) == 0) return row->sectionId;
+  }
+  return NoSection;
+}
+
+void markSectionFound(InfSection* table, int32_t sectionId, int32_t lineNumber) {
+  InfSection* row = rowOf(table, sectionId);
+  if (!row) return;
+  row->present = true;
+  row->insertAfterLine = lineNumber;
+}
+
+void markPresentLines(InfSection* table, int32_t sectionId, const char* trimmedLine) {
+  InfSection* row = rowOf(table, sectionId);
+  if (!row || !trimmedLine) return;
+  for (uint32_t i = 0; i < row->lineCount; ++i) {
+    if (std::strcmp(row->lines[i].text, trimmedLine) == 0) row->lines[i].written = true;
+  }
+}
+
+PatchResult emitPendingRows(InfSection* table, InfWriter* out, int32_t insertionPoint) {
+  if (!table || !out) return PatchBadArgs;
+  // One blank line may be owed at a time, shared by the rows of this call.
+  bool blankPending = false;
+  for (InfSection* row = table; row->name; ++row) {
+    if (row->insertAfterLine != insertionPoint) continue;
+    if (!row->present) {
+      if (!out->write("\n") || !out->write(row->name) || !out->write("\n")) return PatchIoError;
+      row->present = true;
+      blankPending = true;
+    }
+    for (uint32_t i = 0; i < row->lineCount; ++i) {
+      InfLine& record = row->lines[i];
+      if (record.prefix) {
+        if (!out->writePrefix(record.text)) return PatchIoError;
+        record.written = true;
+        blankPending = false;
+      }
+      if (!record.written) {
+        if (!out->write(record.text) || !out->write("\n")) return PatchIoError;
+        record.written = true;
+        if (!blankPending) blankPending = row->sectionId == StringsSection;
+      }
+    }
+    if (blankPending && !out->write("\n")) return PatchIoError;
+  }
+  return PatchOk;
+}
+
+PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath) {
+  if (!table || !outPath || !inPath) return PatchBadArgs;
+  PlatformBuffer workspace(kWorkspaceSize);
+  if (!workspace) return PatchIoError;
+  auto* units = reinterpret_cast<uint16_t*>(workspace.get());
+  char* line = workspace.get() + kUnitBufferSize;
+  auto* readBuffer = reinterpret_cast<unsigned char*>(line + kInfLineCapacity);
+  char* writeBuffer = line + kInfLineCapacity + kReadBufferSize;
+
+  ByteOrderMark mark = probeByteOrderMark(inPath);
+  FileHandle inFile = platform().openRead(inPath);
+  if (!inFile) return PatchIoError;
+  InfReader in(inFile, readBuffer, kReadBufferSize, units);
+  uint64_t start = mark.found ? static_cast<uint64_t>(mark.length) : 0;
+
+  int32_t lineCount = 0;
+  PatchResult result = in.seek(start) ? PatchOk : PatchReadError;
+  if (result == PatchOk) result = surveyInput(table, &in, mark.found, line, &lineCount);
+  if (result == PatchOk && !in.seek(start)) result = PatchReadError;
+  if (result != PatchOk) {
+    platform().closeFile(inFile);
+    return result;
+  }
+
+  FileHandle outFile = platform().openWrite(outPath);
+  if (!outFile) {
+    platform().closeFile(inFile);
+    return PatchIoError;
+  }
+  InfWriter out(outFile, writeBuffer, kWriteBufferSize);
+  result = copyWithInsertion(table, &in, mark.found, line, lineCount, &out);
+  // A close that loses buffered data must not pass for a complete file.
+  bool complete = out.close();
+  platform().closeFile(inFile);
+  if (result == PatchOk && !complete) result = PatchIoError;
+  return result;
+}
+
+}  // namespace lw
