@@ -14,7 +14,8 @@ struct RowContents {
   const char* name;
   int32_t sectionId;
   bool present;
-  int capacity;  // records in the row's array; placeholders after the texts
+  int capacity;        // records in the row's array; placeholders after the texts
+  uint32_t lineCount;  // records in use, placeholders included
   const char* texts[VendorPatchTable::kMaxLines];  // null: a placeholder
 };
 
@@ -25,10 +26,11 @@ constexpr int kSourceDisksFilesCapacity = 7;
 constexpr const char* kSystemDriversDir = R"(%12%\)";
 
 const RowContents kStorageRows[] = {
-    {"[Manufacturer]", 0, false, 8, {"%Brannock%=Brannock"}},
+    {"[Manufacturer]", 0, false, 8, 8, {"%Brannock%=Brannock"}},
     {"[Brannock]",
      1,
      false,
+     8,
      8,
      {R"(%USB\Vid_5E2D&Pid_0000.DeviceDesc%=USBSTOR_BULK, USB\Vid_5E2D&Pid_0000)",
       R"(%USB\Vid_5E2D&Pid_0003.DeviceDesc%=USBSTOR_BULK, USB\Vid_5E2D&Pid_0003)",
@@ -41,6 +43,7 @@ const RowContents kStorageRows[] = {
      StringsSection,
      false,
      8,
+     8,
      {R"(Brannock="Tarvel Brannock Inc.")",
       R"(USB\Vid_5E2D&Pid_0000.DeviceDesc = "M3x Strata")",
       R"(USB\Vid_5E2D&Pid_0003.DeviceDesc = "slateBook Strata")",
@@ -49,14 +52,15 @@ const RowContents kStorageRows[] = {
       R"(USB\Vid_5E2D&Pid_000D.DeviceDesc = "M3x, M40\50 G2 Strata")",
       R"(USB\Vid_5E2D&Pid_000F.DeviceDesc = "M27 Strata")",
       R"(USB\Vid_5E2D&Pid_0014.DeviceDesc = "M15 Strata")"}},
-    {"[SourceDisksFiles]", 3, true, kSourceDisksFilesCapacity, {kSystemDriversDir}},
+    {"[SourceDisksFiles]", 3, true, kSourceDisksFilesCapacity, 1, {kSystemDriversDir}},
 };
 
 const RowContents kSyncRows[] = {
-    {"[Manufacturer]", 0, false, 7, {"%Brannock%=Brannock"}},
+    {"[Manufacturer]", 0, false, 7, 7, {"%Brannock%=Brannock"}},
     {"[Brannock]",
      1,
      false,
+     7,
      7,
      {R"(%USB\Vid_5E2D&Pid_0001.DeviceDesc% = Host_Inst, USB\Vid_5E2D&Pid_0001)",
       R"(%USB\Vid_5E2D&Pid_0004.DeviceDesc% = Host_Inst, USB\Vid_5E2D&Pid_0004)",
@@ -68,6 +72,7 @@ const RowContents kSyncRows[] = {
      StringsSection,
      false,
      7,
+     7,
      {R"(Brannock = "Tarvel Brannock")",
       R"(USB\Vid_5E2D&Pid_0001.DeviceDesc = "Tarvel Brannock Sync M3x")",
       R"(USB\Vid_5E2D&Pid_0004.DeviceDesc = "Tarvel Brannock Sync slateBook")",
@@ -75,7 +80,7 @@ const RowContents kSyncRows[] = {
       R"(USB\Vid_5E2D&Pid_0008.DeviceDesc = "Tarvel Brannock Sync M45")",
       R"(USB\Vid_5E2D&Pid_000E.DeviceDesc = "Tarvel Brannock Sync M3x, M45\50 G2")",
       R"(USB\Vid_5E2D&Pid_0010.DeviceDesc = "Tarvel Brannock Sync M27")"}},
-    {"[SourceDisksFiles]", 3, true, kSourceDisksFilesCapacity, {kSystemDriversDir}},
+    {"[SourceDisksFiles]", 3, true, kSourceDisksFilesCapacity, 1, {kSystemDriversDir}},
 };
 
 }  // namespace
@@ -84,21 +89,17 @@ VendorPatchTable::VendorPatchTable(VendorTableKind kind) {
   const RowContents* contents = kind == VendorTableKind::Storage ? kStorageRows : kSyncRows;
   for (int r = 0; r < kRowCount; ++r) {
     const RowContents& row = contents[r];
-    uint32_t count = 0;
     for (int i = 0; i < kMaxLines; ++i) {
       InfLine& line = lines_[r][i];
       const char* text = i < row.capacity ? row.texts[i] : nullptr;
       std::memset(&line, 0, sizeof line);
-      if (text) {
-        std::strncpy(line.text, text, kInfLineTextSize - 1);
-        count = static_cast<uint32_t>(i + 1);
-      }
+      if (text) std::strncpy(line.text, text, kInfLineTextSize - 1);
       line.written = text == nullptr;
     }
     // The "%12%\" line is counted but starts written: it is never inserted
     // by the normal rule.
     if (r == kSourceDisksFilesRow) lines_[r][0].written = true;
-    rows_[r] = InfSection{row.name, -1, row.present, row.sectionId, lines_[r], count};
+    rows_[r] = InfSection{row.name, -1, row.present, row.sectionId, lines_[r], row.lineCount};
   }
   rows_[kRowCount] = InfSection{nullptr, -1, false, NoSection, nullptr, 0};
 }
