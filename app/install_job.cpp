@@ -1,10 +1,42 @@
 #include "app/install_job.h"
 
+#include <new>
+
+#include "app/log.h"
+#include "platform/platform.h"
+#include "updaters/usbstor_update.h"
+#include "updaters/wceusbsh_update.h"
+
 namespace lw {
+
+namespace {
+
+// Updaters live in the platform's memory, so that running out of it can be
+// tried in tests like every other allocation.
+template <typename Updater>
+DeviceDriverUpdate* newUpdater() {
+  void* memory = platform().allocate(sizeof(Updater));
+  return memory ? new (memory) Updater : nullptr;
+}
+
+}  // namespace
 
 int InstallJob::createUpdaters() {
   if (updatersCreated_) return 0;
+  // Recorded first, so that a failed attempt is not repeated.
   updatersCreated_ = true;
+  // The sync updater comes first: its construction runs the ActiveSync
+  // probe, whose lines belong right after the banner.
+  updaters_[SyncUpdaterIndex] = newUpdater<WceusbshUpdate>();
+  if (!updaters_[SyncUpdaterIndex]) {
+    logText("ERROR: Could not allocate memory for wceusbsh updator.\r\n");
+    return 1;
+  }
+  updaters_[StorageUpdaterIndex] = newUpdater<UsbstorUpdate>();
+  if (!updaters_[StorageUpdaterIndex]) {
+    logText("ERROR: Could not allocate memory for usbstor updator.\r\n");
+    return 1;
+  }
   return 0;
 }
 
@@ -16,6 +48,14 @@ bool InstallJob::backupEnabled(int index) const {
   return (index == SyncUpdaterIndex || index == StorageUpdaterIndex) && backupEnabled_[index];
 }
 
-void InstallJob::destroyUpdaters() {}
+void InstallJob::destroyUpdaters() {
+  for (DeviceDriverUpdate*& slot : updaters_) {
+    if (!slot) continue;
+    // The teardown deletes the temporary INF copy and releases every path.
+    slot->~DeviceDriverUpdate();
+    platform().release(slot);
+    slot = nullptr;
+  }
+}
 
 }  // namespace lw

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/log.h"
+#include "hostcfg/activesync.h"
 #include "platform/sim/sim_platform.h"
 #include "gtest/gtest.h"
 
@@ -68,11 +69,16 @@ const char kBanner[] =
 TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   SimPlatform& sim = processSim();
   sim.setLocalTime(june3());
+  sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 4);
+  sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 5);
   RecordingStages stages;
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_EQ(stages.calls, (std::vector<std::string>{"pre", "install", "finish"}));
   EXPECT_TRUE(stages.succeededAtFinish);
-  EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"), std::string(kBanner) + "pre\r\n");
+  // Creating the updaters probes ActiveSync right after the banner.
+  EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
+            std::string(kBanner) +
+                "ActiveSync major version is 4\r\nActiveSync minor version is 5\r\npre\r\n");
   EXPECT_EQ(logFilePath() == nullptr, false);  // recomputed after close
 }
 
@@ -85,7 +91,8 @@ TEST(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
   EXPECT_EQ(runSequence(stages), 1);
   EXPECT_EQ(stages.calls, std::vector<std::string>{"pre"});
   EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
-            "earlier run\r\n" + std::string(kBanner) + "pre\r\nInstall aborted / failed.\r\n");
+            "earlier run\r\n" + std::string(kBanner) +
+                "ERROR: Could not locate ActiveSync\r\npre\r\nInstall aborted / failed.\r\n");
 }
 
 TEST(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {

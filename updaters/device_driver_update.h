@@ -15,6 +15,7 @@ enum UpdaterStatus : int {
 class DeviceDriverUpdate {
  public:
   DeviceDriverUpdate() = default;
+  // Deletes the temporary INF copy and releases every buffer the base owns.
   virtual ~DeviceDriverUpdate();
   DeviceDriverUpdate(const DeviceDriverUpdate&) = delete;
   DeviceDriverUpdate& operator=(const DeviceDriverUpdate&) = delete;
@@ -26,6 +27,7 @@ class DeviceDriverUpdate {
   virtual const char* defaultInfPath() = 0;
   virtual const char* driverName() = 0;
 
+  // The INF source: the driver's default until setInfPath gives another.
   const char* infPath();
   int setInfPath(const char* path);
   const char* tempInfPath();
@@ -37,10 +39,13 @@ class DeviceDriverUpdate {
   int deleteTempCopy();
 
  protected:
+  // Filled by the subclass's driverDirectory, released here.
   char* driverDirectoryCache = nullptr;
   bool driverDirectoryKnown = false;
 
  private:
+  void releaseUserInfPath();
+
   char* infFilePath = nullptr;
   bool infPathKnown = false;
   bool infPathIsDefault = false;
@@ -51,6 +56,8 @@ class DeviceDriverUpdate {
   bool backupDirectoryKnown = false;
   bool createBackupDirectory = false;
   bool tempCopyMade = false;
+  // GetTempFileNameA made the (empty) file: it is ours to delete even when
+  // nothing was copied over it.
   bool tempFileCreated = false;
 };
 

@@ -1,0 +1,280 @@
+#include "updaters/device_driver_update.h"
+
+#include <cstring>
+
+#include "app/log.h"
+#include "platform/platform.h"
+#include "updaters/driver_paths.h"
+
+namespace lw {
+
+namespace {
+
+// The temporary directory has its own, smaller buffer: GetTempFileNameA
+// needs room for the "abkXXXX.tmp" name after it.
+constexpr uint32_t kTempDirectoryBufferSize = 248;
+constexpr char kTempPrefix[] = "abk";
+constexpr char kBackupFolder[] = "abkBackup\\";
+
+// A Windows error as the log shows it: the signed number, the separator,
+// then the system's text.
+void logError(uint32_t error, const char* separator) {
+  logNumber(static_cast<int32_t>(error));
+  logText(separator);
+  logSystemError(error);
+}
+
+}  // namespace
+
+DeviceDriverUpdate::~DeviceDriverUpdate() {
+  deleteTempCopy();
+  releaseUserInfPath();
+  // A default infFilePath belongs to the subclass, which released it first.
+  platform().release(tempInfPathCache);
+  platform().release(oemInfName);
+  platform().release(driverDirectoryCache);
+  platform().release(backupDirectoryCache);
+}
+
+void DeviceDriverUpdate::releaseUserInfPath() {
+  if (infPathKnown && !infPathIsDefault && infFilePath) {
+    platform().release(infFilePath);
+    infFilePath = nullptr;
+  }
+}
+
+const char* DeviceDriverUpdate::infPath() {
+  if (infPathKnown) return infFilePath;
+  infPathKnown = true;
+  infPathIsDefault = true;
+  infFilePath = const_cast<char*>(defaultInfPath());
+  // A failed default lookup has been logged by the subclass and stays.
+  if (!infFilePath) return nullptr;
+  logText("Default path of ");
+  logText(driverName());
+  logText(" inf file is [");
+  logText(infFilePath);
+  logText("].\r\n");
+  return infFilePath;
+}
+
+int DeviceDriverUpdate::setInfPath(const char* path) {
+  releaseUserInfPath();
+  if (!path) return 1;
+  const size_t length = std::strlen(path);
+  if (length > kMaxPathLength) {
+    logText("ERROR: Specified path for ");
+    logText(driverName());
+    logText(" inf file is too long.\r\n");
+    return 1;
+  }
+  char* copy = allocatePathBuffer(length + 2);
+  if (!copy) {
+    infFilePath = nullptr;
+    logText("ERROR: Could not allocate memory for new ");
+    logText(driverName());
+    logText(" inf file path.");
+    return 1;
+  }
+  std::memcpy(copy, path, length + 1);
+  infFilePath = copy;
+  infPathKnown = true;
+  infPathIsDefault = false;
+  return 0;
+}
+
+const char* DeviceDriverUpdate::tempInfPath() {
+  if (tempInfPathKnown) return tempInfPathCache;
+  tempInfPathKnown = true;
+
+  PlatformBuffer directory(kTempDirectoryBufferSize);
+  if (!directory) {
+    logText("ERROR: Could not allocate memory for temporary directory path.\r\n");
+    return nullptr;
+  }
+  uint32_t length = platform().tempDirectory(directory.get(), kTempDirectoryBufferSize);
+  if (length == 0 || length >= kTempDirectoryBufferSize) {
+    std::memcpy(directory.get(), ".", 2);  // no usable directory: the current one
+  } else {
+    directory.get()[length] = '\0';
+  }
+
+  char* name = allocatePathBuffer();
+  if (!name) {
+    logText("ERROR: Could not allocate memory for the temporary file name.\r\n");
+    return nullptr;
+  }
+  // GetTempFileNameA writes at most 260 bytes; the zeroed tail keeps the
+  // name terminated whatever the platform does.
+  std::memset(name, 0, kPathBufferSize);
+  if (platform().tempFileName(directory.get(), kTempPrefix, 0, name) == 0) {
+    logText("ERROR: Could not determine a temporary file name.\r\n");
+    platform().release(name);
+    return nullptr;
+  }
+  tempInfPathCache = name;
+  tempFileCreated = true;
+  logText("Path of temporary ");
+  logText(driverName());
+  logText(" inf file is [");
+  logText(tempInfPathCache);
+  logText("].\r\n");
+  return tempInfPathCache;
+}
+
+int DeviceDriverUpdate::copyInfToTemp() {
+  const char* source = infPath();
+  const char* temp = tempInfPath();
+  if (!source || !temp) return 1;
+  if (platform().copyFile(source, temp, false)) {
+    tempCopyMade = true;
+    return 0;
+  }
+  const uint32_t error = platform().lastError();
+  logText("ERROR: Could not copy ");
+  logText(source);
+  logText(" to ");
+  logText(temp);
+  logText(" ");
+  logError(error, ":");
+  logText("\r\n");
+  return 1;
+}
+
+int DeviceDriverUpdate::installInf() {
+  // Asked in this order so that the default-path and temporary-path lines
+  // come before the copy's.
+  const char* source = infPath();
+  const char* temp = tempInfPath();
+  const char* name = driverName();
+  if (!source || !temp || !name) return 1;
+  logText("Creating a copy of ");
+  logText(name);
+  logText(" inf file.\r\n");
+  if (copyInfToTemp() != 0) return 1;
+  // The engine reads the stock INF and rewrites the temporary copy; a
+  // failure there is reported by the result alone.
+  if (patchInf(temp, source) != PatchOk) return 1;
+  return installOemInf();
+}
+
+int DeviceDriverUpdate::installOemInf() {
+  const char* temp = tempInfPath();
+  if (!temp) return 1;
+  platform().release(oemInfName);
+  oemInfName = allocatePathBuffer();
+  if (!oemInfName) {
+    logText("ERROR: Could not allocate memory for oemxx.inf file path.\r\n");
+    return 1;
+  }
+  std::memset(oemInfName, 0, kPathBufferSize);
+  if (platform().copyOemInf(temp, driverDirectory(), kSpostPath, 0, oemInfName,
+                            static_cast<uint32_t>(kPathBufferSize))) {
+    oemInfName[kPathBufferSize - 1] = '\0';
+    logText("Created ");
+    logText(driverName());
+    logText(" oemxx.inf file [");
+    logText(oemInfName);
+    logText("].\r\n");
+    return 0;
+  }
+  const uint32_t error = platform().lastError();
+  logText("ERROR: Could not copy temporary file as oemxx.inf ");
+  logError(error, ": ");
+  logText("\r\n");
+  platform().release(oemInfName);
+  oemInfName = nullptr;
+  return 1;
+}
+
+const char* DeviceDriverUpdate::backupDirectory() {
+  if (backupDirectoryKnown) return backupDirectoryCache;
+  backupDirectoryKnown = true;
+  char* buffer = allocatePathBuffer();
+  if (!buffer) {
+    logText("ERROR: Could not allocate memory for backup path.\r\n");
+    return nullptr;
+  }
+  const char* directory = driverDirectory();
+  if (!directory) {
+    logText(kNoDriverDirectoryLine);
+    platform().release(buffer);
+    return nullptr;
+  }
+  const size_t length = std::strlen(directory);
+  if (length + sizeof kBackupFolder - 1 > kMaxPathLength) {
+    logText("ERROR: Backup path is too long.\r\n");
+    platform().release(buffer);
+    return nullptr;
+  }
+  std::memcpy(buffer, directory, length);
+  std::memcpy(buffer + length, kBackupFolder, sizeof kBackupFolder);
+  backupDirectoryCache = buffer;
+  createBackupDirectory = true;
+  return backupDirectoryCache;
+}
+
+UpdaterStatus DeviceDriverUpdate::backupDriver() {
+  const char* directory = backupDirectory();
+  const char* name = driverName();
+  const char* driverFile = driverFilePath();
+  if (!directory || !name || !driverFile) return UpdaterFailed;
+
+  const size_t directoryLength = std::strlen(directory);
+  const bool needsSeparator = directoryLength == 0 || directory[directoryLength - 1] != '\\';
+  const size_t nameLength = std::strlen(name);
+  const size_t length =
+      directoryLength + (needsSeparator ? 1 : 0) + nameLength + sizeof kDriverExtension - 1;
+  PlatformBuffer backupFile(length + 2);
+  if (!backupFile) {
+    logText("ERROR: Could not allocate memory for backup driver name.");
+    return UpdaterFailed;
+  }
+  char* out = backupFile.get();
+  std::memcpy(out, directory, directoryLength);
+  out += directoryLength;
+  if (needsSeparator) *out++ = '\\';
+  std::memcpy(out, name, nameLength);
+  std::memcpy(out + nameLength, kDriverExtension, sizeof kDriverExtension);
+
+  logText("Backing up ");
+  logText(name);
+  logText(" driver to [");
+  logText(backupFile.get());
+  logText("].\r\n");
+
+  if (createBackupDirectory && !platform().createDirectory(directory)) {
+    const uint32_t error = platform().lastError();
+    // A folder left by an earlier run is reused.
+    if (error != kErrorAlreadyExists) {
+      logText("ERROR: Could not create backup directory ");
+      logError(error, ": ");
+      logText("\r\n");
+      return UpdaterFailed;
+    }
+  }
+  if (platform().copyFile(driverFile, backupFile.get(), false)) return UpdaterOk;
+  const uint32_t error = platform().lastError();
+  if (error == kErrorFileNotFound) {
+    logText("WARNING: Driver file does not exist for backup.\r\n");
+    return UpdaterDriverMissing;
+  }
+  logText("ERROR: Could not create backup file [");
+  logText(backupFile.get());
+  logText("] ");
+  logError(error, ":");
+  logText("\r\n");
+  return UpdaterFailed;
+}
+
+int DeviceDriverUpdate::deleteTempCopy() {
+  // Whatever GetTempFileNameA created is removed, copied over or not, so no
+  // "abk" file outlives the run.
+  if (!tempFileCreated) return 0;
+  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache)) return 1;
+  tempFileCreated = false;
+  tempCopyMade = false;
+  return 0;
+}
+
+}  // namespace lw

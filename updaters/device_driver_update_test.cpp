@@ -1,0 +1,347 @@
+#include "updaters/device_driver_update.h"
+
+#include <cstring>
+#include <string>
+
+#include "hostcfg/logged_sim_test.h"
+
+namespace lw {
+namespace {
+
+constexpr char kTemp[] = "C:\\users\\test\\Temp\\";
+constexpr char kFirstTemp[] = "C:\\users\\test\\Temp\\abk1A2B.tmp";
+constexpr char kStockInf[] = "C:\\windows\\inf\\fake.inf";
+
+// An updater whose five answers the test sets; the base is what is tested.
+class FakeUpdate : public DeviceDriverUpdate {
+ public:
+  explicit FakeUpdate(SimPlatform& sim) : sim_(sim) {}
+  ~FakeUpdate() override { platform().release(defaultCache_); }
+
+  const char* driverDirectory() override {
+    if (driverDirectoryKnown) return driverDirectoryCache;
+    driverDirectoryKnown = true;
+    driverDirectoryCache = copy(directory);
+    return driverDirectoryCache;
+  }
+  const char* driverFilePath() override {
+    file_ = directory + "fake.sys";
+    return directory.empty() ? nullptr : file_.c_str();
+  }
+  PatchResult patchInf(const char* outPath, const char* inPath) override {
+    if (patchResult == PatchOk) sim_.putFile(outPath, "patched " + sim_.fileText(inPath));
+    return patchResult;
+  }
+  const char* defaultInfPath() override {
+    ++defaultAsks;
+    if (!defaultCache_) defaultCache_ = copy(defaultInf);
+    return defaultCache_;
+  }
+  const char* driverName() override { return "fake"; }
+
+  std::string directory = "C:\\windows\\system32\\drivers\\";
+  std::string defaultInf = kStockInf;
+  PatchResult patchResult = PatchOk;
+  int defaultAsks = 0;
+
+ private:
+  static char* copy(const std::string& text) {
+    if (text.empty()) return nullptr;
+    char* buffer = static_cast<char*>(platform().allocate(text.size() + 1));
+    if (buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return buffer;
+  }
+  SimPlatform& sim_;
+  std::string file_;
+  char* defaultCache_ = nullptr;
+};
+
+class DeviceDriverUpdateTest : public LoggedSimTest {
+ protected:
+  DeviceDriverUpdateTest() { sim.putFile(kStockInf, "[Version]\r\n"); }
+  std::string tempFiles() {
+    std::string names;
+    for (const std::string& name : sim.listDirectory(kTemp)) names += name + " ";
+    return names;
+  }
+};
+
+// --- INF source path -------------------------------------------------------
+
+TEST_F(DeviceDriverUpdateTest, DefaultPathIsLoggedOnceAndNullIsNotRetried) {
+  FakeUpdate updater(sim);
+  EXPECT_STREQ(updater.infPath(), kStockInf);
+  EXPECT_STREQ(updater.infPath(), kStockInf);
+  EXPECT_EQ(log(), "Default path of fake inf file is [C:\\windows\\inf\\fake.inf].\r\n");
+
+  FakeUpdate missing(sim);
+  missing.defaultInf = "";
+  EXPECT_EQ(missing.infPath(), nullptr);
+  EXPECT_EQ(missing.infPath(), nullptr);
+  EXPECT_EQ(missing.defaultAsks, 1);
+  EXPECT_EQ(missing.setInfPath("D:\\mine.inf"), 0);
+  EXPECT_STREQ(missing.infPath(), "D:\\mine.inf");
+}
+
+TEST_F(DeviceDriverUpdateTest, UserPathUpTo260CharactersIsCopied) {
+  FakeUpdate updater(sim);
+  std::string path260 = "D:\\" + std::string(253, 'p') + ".inf";
+  ASSERT_EQ(path260.size(), 260u);
+  std::string caller = path260;
+  EXPECT_EQ(updater.setInfPath(caller.c_str()), 0);
+  caller[3] = 'X';  // the updater holds its own copy
+  EXPECT_EQ(std::string(updater.infPath()), path260);
+  EXPECT_EQ(log(), "");
+
+  // Refused for its length: the earlier user path is gone, not kept.
+  EXPECT_EQ(updater.setInfPath((path260 + "f").c_str()), 1);
+  EXPECT_EQ(updater.infPath(), nullptr);
+  EXPECT_EQ(log(), "ERROR: Specified path for fake inf file is too long.\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, TooLongUserPathLeavesTheDefaultInPlace) {
+  FakeUpdate updater(sim);
+  const char* defaultPath = updater.infPath();
+  EXPECT_EQ(updater.setInfPath(std::string(261, 'p').c_str()), 1);
+  EXPECT_EQ(updater.infPath(), defaultPath);
+  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), 0);
+  EXPECT_STREQ(updater.infPath(), "D:\\mine.inf");
+  EXPECT_EQ(updater.setInfPath("D:\\other.inf"), 0);  // the first copy is released
+  EXPECT_STREQ(updater.infPath(), "D:\\other.inf");
+}
+
+TEST_F(DeviceDriverUpdateTest, UserPathWithoutMemoryLeavesNoPath) {
+  FakeUpdate updater(sim);
+  ASSERT_NE(updater.infPath(), nullptr);
+  sim.failAllocation();
+  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), 1);
+  EXPECT_EQ(updater.infPath(), nullptr);
+  // This line has no line end of its own.
+  EXPECT_EQ(log(),
+            "Default path of fake inf file is [C:\\windows\\inf\\fake.inf].\r\n"
+            "ERROR: Could not allocate memory for new fake inf file path.");
+}
+
+// --- temporary file ----------------------------------------------------------
+
+TEST_F(DeviceDriverUpdateTest, TemporaryFileIsMadeOnceInTheTempDirectory) {
+  {
+    FakeUpdate updater(sim);
+    EXPECT_STREQ(updater.tempInfPath(), kFirstTemp);
+    EXPECT_STREQ(updater.tempInfPath(), kFirstTemp);
+    EXPECT_EQ(log(), "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n");
+    EXPECT_EQ(tempFiles(), "abk1a2b.tmp ");
+  }
+  // Created but never copied over: still removed at teardown.
+  EXPECT_EQ(tempFiles(), "");
+}
+
+TEST_F(DeviceDriverUpdateTest, TempDirectoryOf247CharactersIsUsed) {
+  std::string dir = "C:\\" + std::string(243, 't') + "\\";
+  ASSERT_EQ(dir.size(), 247u);
+  sim.makeDirectory(dir);
+  sim.setDirectory(SimPlatform::Directory::Temp, dir);
+  FakeUpdate updater(sim);
+  EXPECT_EQ(std::string(updater.tempInfPath()), dir + "abk1A2B.tmp");
+}
+
+TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToCurrentDirectory) {
+  std::string dir248 = "C:\\" + std::string(244, 't') + "\\";
+  for (const std::string& answer : {std::string(), dir248, std::string(300, 't')}) {
+    sim.setDirectory(SimPlatform::Directory::Temp, answer);
+    FakeUpdate updater(sim);
+    const char* name = updater.tempInfPath();
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(std::string(name).substr(0, 5), ".\\abk") << name;
+    EXPECT_TRUE(sim.fileExists(std::string("C:\\work\\") + (name + 2)));
+  }
+  EXPECT_TRUE(sim.listDirectory("C:\\work") ==
+              std::vector<std::string>{"linkwrightlog.txt"});
+}
+
+TEST_F(DeviceDriverUpdateTest, TemporaryNameFailuresAreLoggedOnceAndRemembered) {
+  FakeUpdate noDirectoryMemory(sim);
+  sim.failAllocation();
+  EXPECT_EQ(noDirectoryMemory.tempInfPath(), nullptr);
+  EXPECT_EQ(noDirectoryMemory.tempInfPath(), nullptr);
+
+  FakeUpdate noNameMemory(sim);
+  sim.failAllocation(1);
+  EXPECT_EQ(noNameMemory.tempInfPath(), nullptr);
+
+  FakeUpdate noName(sim);
+  sim.failNextTempFileName(kErrorAccessDenied);
+  EXPECT_EQ(noName.tempInfPath(), nullptr);
+  EXPECT_EQ(noName.tempInfPath(), nullptr);
+  EXPECT_EQ(noName.installInf(), 1);
+
+  EXPECT_EQ(log(),
+            "ERROR: Could not allocate memory for temporary directory path.\r\n"
+            "ERROR: Could not allocate memory for the temporary file name.\r\n"
+            "ERROR: Could not determine a temporary file name.\r\n"
+            "Default path of fake inf file is [C:\\windows\\inf\\fake.inf].\r\n");
+  EXPECT_EQ(tempFiles(), "");
+}
+
+// --- install -----------------------------------------------------------------
+
+TEST_F(DeviceDriverUpdateTest, InstallPatchesACopyAndInstallsIt) {
+  {
+    FakeUpdate updater(sim);
+    ASSERT_NE(updater.infPath(), nullptr);  // asked by the Welcome page
+    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(sim.fileText(kStockInf), "[Version]\r\n");
+    EXPECT_EQ(sim.fileText(kFirstTemp), "patched [Version]\r\n");
+    ASSERT_EQ(sim.oemInstalls().size(), 1u);
+    const SimPlatform::OemInstall& install = sim.oemInstalls()[0];
+    EXPECT_EQ(install.source, kFirstTemp);
+    EXPECT_EQ(install.mediaLocation, "C:\\windows\\system32\\drivers\\");
+    EXPECT_EQ(install.mediaType, 1u);
+    EXPECT_EQ(install.copyStyle, 0u);
+    EXPECT_EQ(install.destSize, 262u);
+    EXPECT_EQ(sim.fileText(install.installedPath), "patched [Version]\r\n");
+    EXPECT_EQ(log(),
+              "Default path of fake inf file is [C:\\windows\\inf\\fake.inf].\r\n"
+              "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
+              "Creating a copy of fake inf file.\r\n"
+              "Created fake oemxx.inf file [C:\\windows\\inf\\oem0.inf].\r\n");
+  }
+  EXPECT_EQ(tempFiles(), "");
+}
+
+TEST_F(DeviceDriverUpdateTest, FailedCopyIsLoggedWithItsErrorAndLeavesNoTempFile) {
+  {
+    FakeUpdate updater(sim);
+    ASSERT_EQ(updater.setInfPath("C:\\nowhere\\x.inf"), 0);
+    EXPECT_EQ(updater.installInf(), 1);
+    EXPECT_TRUE(sim.oemInstalls().empty());
+    EXPECT_EQ(log(),
+              "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
+              "Creating a copy of fake inf file.\r\n"
+              "ERROR: Could not copy C:\\nowhere\\x.inf to C:\\users\\test\\Temp\\abk1A2B.tmp "
+              "2:The system cannot find the file specified.\r\n\r\n");
+  }
+  EXPECT_EQ(tempFiles(), "");
+}
+
+TEST_F(DeviceDriverUpdateTest, PatchFailureIsReportedByTheResultAlone) {
+  FakeUpdate updater(sim);
+  updater.patchResult = PatchReadError;
+  EXPECT_EQ(updater.installInf(), 1);
+  EXPECT_TRUE(sim.oemInstalls().empty());
+  const std::string text = log();
+  const std::string last = "Creating a copy of fake inf file.\r\n";
+  EXPECT_EQ(text.substr(text.size() - last.size()), last);
+}
+
+TEST_F(DeviceDriverUpdateTest, SetupApiErrorIsLoggedAsNegativeNumber) {
+  FakeUpdate updater(sim);
+  ASSERT_NE(updater.tempInfPath(), nullptr);
+  sim.failNextOemInstall(0xE0000217u);
+  EXPECT_EQ(updater.installOemInf(), 1);
+  EXPECT_EQ(log(),
+            "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
+            "ERROR: Could not copy temporary file as oemxx.inf -536870377: "
+            "The INF is invalid.\r\n\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, OemInstallWithoutMemoryOrDriverDirectory) {
+  FakeUpdate updater(sim);
+  ASSERT_NE(updater.tempInfPath(), nullptr);
+  sim.failAllocation();
+  EXPECT_EQ(updater.installOemInf(), 1);
+  EXPECT_TRUE(sim.oemInstalls().empty());
+  EXPECT_NE(log().find("ERROR: Could not allocate memory for oemxx.inf file path.\r\n"),
+            std::string::npos);
+
+  // Going on after a failed backup: no source media location at all.
+  FakeUpdate noDirectory(sim);
+  noDirectory.directory = "";
+  EXPECT_EQ(noDirectory.installInf(), 0);
+  EXPECT_EQ(sim.oemInstalls().back().mediaLocation, "(null)");
+}
+
+// --- backup ------------------------------------------------------------------
+
+TEST_F(DeviceDriverUpdateTest, BackupGoesIntoAbkBackupBesideTheDriver) {
+  const std::string drivers = "C:\\windows\\system32\\drivers\\";
+  sim.putFile(drivers + "fake.sys", "driver v1");
+  {
+    FakeUpdate updater(sim);
+    EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+    EXPECT_EQ(sim.fileText(drivers + "abkBackup\\fake.sys"), "driver v1");
+  }
+  // A second run finds the folder and overwrites the backup.
+  sim.putFile(drivers + "fake.sys", "driver v2");
+  FakeUpdate again(sim);
+  EXPECT_EQ(again.backupDriver(), UpdaterOk);
+  EXPECT_EQ(sim.fileText(drivers + "abkBackup\\fake.sys"), "driver v2");
+  const std::string line =
+      "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n";
+  EXPECT_EQ(log(), line + line);
+}
+
+TEST_F(DeviceDriverUpdateTest, MissingDriverIsAWarningAndTheFolderStaysEmpty) {
+  FakeUpdate updater(sim);
+  EXPECT_EQ(updater.backupDriver(), UpdaterDriverMissing);
+  EXPECT_TRUE(sim.isDirectory("C:\\windows\\system32\\drivers\\abkBackup"));
+  EXPECT_TRUE(sim.listDirectory("C:\\windows\\system32\\drivers\\abkBackup").empty());
+  EXPECT_EQ(log(),
+            "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n"
+            "WARNING: Driver file does not exist for backup.\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {
+  sim.putFile("C:\\windows\\system32\\drivers\\fake.sys", "driver");
+  const std::string line =
+      "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n";
+  FakeUpdate noFolder(sim);
+  sim.failNextCreateDirectory(kErrorAccessDenied);
+  EXPECT_EQ(noFolder.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(log(), line + "ERROR: Could not create backup directory 5: Access is denied.\r\n\r\n");
+
+  FakeUpdate noFile(sim);
+  sim.failNextCopy(kErrorAccessDenied);
+  EXPECT_EQ(noFile.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(log().substr(log().find("\r\n\r\n") + 4),
+            line +
+                "ERROR: Could not create backup file "
+                "[C:\\windows\\system32\\drivers\\abkBackup\\fake.sys] 5:Access is denied.\r\n\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, BackupDirectoryLimitsAndFailures) {
+  // 250 + 10 ("abkBackup\") = 260 is accepted; one more is refused.
+  FakeUpdate fits(sim);
+  fits.directory = "C:\\" + std::string(246, 'd') + "\\";
+  ASSERT_EQ(fits.directory.size(), 250u);
+  EXPECT_EQ(std::string(fits.backupDirectory()), fits.directory + "abkBackup\\");
+
+  FakeUpdate tooLong(sim);
+  tooLong.directory = "C:\\" + std::string(247, 'd') + "\\";
+  EXPECT_EQ(tooLong.backupDirectory(), nullptr);
+  EXPECT_EQ(tooLong.backupDriver(), UpdaterFailed);
+
+  FakeUpdate noDirectory(sim);
+  noDirectory.directory = "";
+  EXPECT_EQ(noDirectory.backupDriver(), UpdaterFailed);
+
+  FakeUpdate noMemory(sim);
+  sim.failAllocation();
+  EXPECT_EQ(noMemory.backupDirectory(), nullptr);
+
+  EXPECT_EQ(log(),
+            "ERROR: Backup path is too long.\r\n"
+            "ERROR: Could not retrieve the driver directory.\r\n"
+            "ERROR: Could not allocate memory for backup path.\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, BackupNameWithoutMemory) {
+  FakeUpdate updater(sim);
+  ASSERT_NE(updater.backupDirectory(), nullptr);
+  sim.failAllocation();
+  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(log(), "ERROR: Could not allocate memory for backup driver name.");
+}
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,39 @@
+// The updater for the USB sync driver that ActiveSync talks over. Where its
+// files live, and under ActiveSync 6 which driver it is, follow the
+// installed ActiveSync generation.
+#pragma once
+
+#include "hostcfg/activesync.h"
+#include "infpatch/vendor_tables.h"
+#include "updaters/device_driver_update.h"
+
+namespace lw {
+
+// "wceusbsh", or "winusb" once a sync updater was built under ActiveSync 6.
+extern const char* syncDriverName;
+
+class WceusbshUpdate : public DeviceDriverUpdate {
+ public:
+  WceusbshUpdate();
+  ~WceusbshUpdate() override;
+
+  const char* driverDirectory() override;
+  const char* driverFilePath() override;
+  PatchResult patchInf(const char* outPath, const char* inPath) override;
+  const char* defaultInfPath() override;
+  const char* driverName() override;
+
+  // ActiveSync's base directory for this generation, worked out anew on
+  // each call; a 262-byte buffer the caller releases, or null.
+  char* syncBaseDirectory();
+
+ private:
+  char* defaultInfPathCache = nullptr;
+  bool defaultInfPathKnown = false;
+  char* driverFilePathCache = nullptr;
+  bool driverFilePathKnown = false;
+  ActiveSyncGen activeSyncGen = NotProbed;
+  VendorPatchTable patchTable{VendorTableKind::Sync};
+};
+
+}  // namespace lw
