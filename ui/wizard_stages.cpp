@@ -1,10 +1,15 @@
 #include "ui/wizard_stages.h"
 
+#include "ui/pages.h"
+
 namespace lw {
 
-// The pages are not built yet: each stage lets the run pass.
-int Win32WizardStages::preInstall(InstallJob&) { return 0; }
-int Win32WizardStages::installStep(InstallJob&) { return 0; }
-int Win32WizardStages::finishPage(InstallJob&) { return 0; }
+int Win32WizardStages::preInstall(InstallJob& job) {
+  return install_DoPreInstall(moduleHandle_, job);
+}
+
+int Win32WizardStages::installStep(InstallJob& job) { return runInstallStep(moduleHandle_, job); }
+
+int Win32WizardStages::finishPage(InstallJob& job) { return showFinishPage(moduleHandle_, job); }
 
 }  // namespace lw

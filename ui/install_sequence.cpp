@@ -1,0 +1,90 @@
+#include "ui/install_sequence.h"
+
+#include "app/log.h"
+#include "hostcfg/activesync.h"
+#include "hostcfg/generic_device_flags.h"
+#include "ui/page_result.h"
+
+namespace lw {
+
+namespace {
+
+constexpr int kUpdaterOrder[] = {SyncUpdaterIndex, StorageUpdaterIndex};
+
+int failInstall(InstallJob& job, InstallWork& work) {
+  job.markFailed();
+  work.postDone();
+  return 0;
+}
+
+// Both backups are attempted whatever the first one gives; a driver file
+// that does not exist has nothing to back up and is no failure.
+bool backupDrivers(const InstallJob& job, InstallWork& work) {
+  bool ok = true;
+  for (int index : kUpdaterOrder) {
+    if (!job.backupEnabled(index)) continue;
+    UpdaterStatus status = work.backupDriver(index);
+    if (status != UpdaterOk && status != UpdaterDriverMissing) ok = false;
+  }
+  return ok;
+}
+
+}  // namespace
+
+UpdaterStatus JobInstallWork::backupDriver(int index) {
+  DeviceDriverUpdate* updater = job_.updater(index);
+  return updater ? updater->backupDriver() : UpdaterFailed;
+}
+
+int JobInstallWork::installInf(int index) {
+  DeviceDriverUpdate* updater = job_.updater(index);
+  return updater ? updater->installInf() : 1;
+}
+
+int JobInstallWork::enableActiveSyncUsb() { return lw::enableActiveSyncUsb(); }
+
+int runInstallSequence(InstallJob& job, InstallWork& work) {
+  if (!backupDrivers(job, work) && !work.continueAfterBackupFailure())
+    return failInstall(job, work);
+  for (int index : kUpdaterOrder) {
+    if (work.installInf(index) != 0) return failInstall(job, work);
+  }
+  // 4: ActiveSync keeps no connection setting to change; already warned.
+  int usb = work.enableActiveSyncUsb();
+  if (usb != 0 && usb != 4) return failInstall(job, work);
+  work.postDone();
+  return 1;
+}
+
+int awaitWorkerResult(WorkerThread& thread) {
+  for (;;) {
+    uint32_t code = kStillActive;
+    if (!thread.exitCode(&code)) {
+      logText("ERROR: Could not get install thread return value.\r\n");
+      return Error;
+    }
+    if (code == 0) return InstallFailed;
+    if (code == 1) return InstallOk;
+    if (code != kStillActive) {
+      logText("ERROR: Install thread returned unknown value.\r\n");
+      return Error;
+    }
+    // The worker posts its done message just before it returns.
+    thread.pause();
+  }
+}
+
+int completeInstallStep(int pageResult, const InstallJob& job) {
+  if (pageResult <= Error) {
+    logText("ERROR: Could not load Update Inf dialog.\r\n");
+    return 1;
+  }
+  if (pageResult == InstallFailed) return 0;
+  if (!writeGenericDeviceFlags(job.genericDevice())) {
+    logText("ERROR: Could not write to registry.\r\n");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace lw

@@ -1,0 +1,65 @@
+// The install step's decisions, free of the window system: the worker's
+// sequence, reading the worker's result, and what follows the progress page.
+#pragma once
+
+#include <cstdint>
+
+#include "app/install_job.h"
+#include "updaters/device_driver_update.h"
+
+namespace lw {
+
+// What the install worker drives. The product's answers the first three
+// from the job's updaters and ActiveSync's settings (JobInstallWork) and
+// the last two from the progress page.
+class InstallWork {
+ public:
+  virtual ~InstallWork() = default;
+  virtual UpdaterStatus backupDriver(int index) = 0;
+  virtual int installInf(int index) = 0;
+  virtual int enableActiveSyncUsb() = 0;
+  // Asks whether to go on after a failed backup: true only for "Yes".
+  virtual bool continueAfterBackupFailure() = 0;
+  // Tells the progress page that the worker is finishing.
+  virtual void postDone() = 0;
+};
+
+class JobInstallWork : public InstallWork {
+ public:
+  explicit JobInstallWork(InstallJob& job) : job_(job) {}
+  UpdaterStatus backupDriver(int index) override;
+  int installInf(int index) override;
+  int enableActiveSyncUsb() override;
+
+ private:
+  InstallJob& job_;
+};
+
+// The worker's body: backs up both drivers, asks after a failed backup,
+// installs the sync INF and then the mass-storage INF, switches on USB in
+// ActiveSync. Clears the job's succeeded flag on any failure. Returns the
+// worker's exit code: 1 when the whole install succeeded, 0 otherwise.
+int runInstallSequence(InstallJob& job, InstallWork& work);
+
+// The worker thread as the progress page sees it.
+class WorkerThread {
+ public:
+  virtual ~WorkerThread() = default;
+  // The thread's exit code (kStillActive while it runs); false when the
+  // query fails.
+  virtual bool exitCode(uint32_t* code) = 0;
+  // Waits 100 ms before the next query.
+  virtual void pause() = 0;
+};
+
+// Polls the finished worker until its thread has ended and returns the
+// progress page's result: InstallOk, InstallFailed, or Error (logged).
+int awaitWorkerResult(WorkerThread& thread);
+
+// What the install step does once the progress page has ended with
+// `pageResult`: writes or removes the generic-device flags after a
+// successful install. Returns 0, or 1 when the page could not run or the
+// flags could not be written.
+int completeInstallStep(int pageResult, const InstallJob& job);
+
+}  // namespace lw

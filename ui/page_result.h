@@ -1,0 +1,28 @@
+// The values with which a wizard page ends (EndDialog, DialogBoxParamA).
+// Whoever shows a page treats any result of 1 or below as Error: 0 and -1
+// are what the dialog manager returns when a page cannot be created.
+#pragma once
+
+#include <cstdint>
+
+namespace lw {
+
+enum PageResult : int {
+  Error = 1,
+  InstallOk = 2,      // the install worker exited with 1
+  InstallFailed = 3,  // the install worker exited with 0
+  Cancel = 4,
+  Back = 5,
+  Next = 6,
+  Exit = 8,
+};
+
+// The progress page's private messages (WM_USER + 10 and + 11), posted
+// with zero parameters.
+constexpr unsigned kMsgStartInstall = 0x400 + 10;
+constexpr unsigned kMsgInstallDone = 0x400 + 11;
+
+// What a thread's exit-code query gives while the thread still runs.
+constexpr uint32_t kStillActive = 259;
+
+}  // namespace lw

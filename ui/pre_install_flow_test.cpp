@@ -1,0 +1,241 @@
+#include "ui/pre_install_flow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hostcfg/logged_sim_test.h"
+#include "ui/page_result.h"
+
+namespace lw {
+namespace {
+
+constexpr char kSyncInf[] = "C:\\windows\\inf\\wceusbsh.inf";
+constexpr char kStorageInf[] = "C:\\windows\\inf\\usbstor.inf";
+constexpr char kWarning[] =
+    "Warning: Unable to detect the locations of inf files.Asking user to specify the locations. "
+    "\r\n";
+
+struct FakeSources : InfSources {
+  std::string path[2] = {kSyncInf, kStorageInf};
+  bool present[2] = {true, true};
+  bool refuse[2] = {false, false};
+  std::vector<std::string> stored;  // "index:path" per accepted call
+
+  const char* infPath(int index) override { return present[index] ? path[index].c_str() : nullptr; }
+  int setInfPath(int index, const char* text) override {
+    if (refuse[index]) return 1;
+    path[index] = text;
+    present[index] = true;
+    stored.push_back(std::to_string(index) + ":" + text);
+    return 0;
+  }
+};
+
+// Pages that end with scripted results, in turn, and record their showing.
+struct ScriptedPages : PreInstallPages {
+  std::vector<int> welcome, selection, box;
+  std::function<void()> onSelection = [] {};
+  std::string trace;
+
+  static int next(std::vector<int>& results) {
+    if (results.empty()) return Cancel;  // a script that runs out ends the run
+    int result = results.front();
+    results.erase(results.begin());
+    return result;
+  }
+  void record(const std::string& what) { trace += trace.empty() ? what : " " + what; }
+  int showWelcome() override {
+    record("welcome");
+    return next(welcome);
+  }
+  int showInfSelection() override {
+    record("inf");
+    onSelection();
+    return next(selection);
+  }
+  int showInfNotFound(int index) override {
+    record("box" + std::to_string(index));
+    return next(box);
+  }
+};
+
+class PreInstallFlowTest : public LoggedSimTest {
+ protected:
+  PreInstallFlowTest() {
+    sim.putFile(kSyncInf, "[Version]\r\n");
+    sim.putFile(kStorageInf, "[Version]\r\n");
+  }
+  int run() { return runPreInstall(pages, sources); }
+  FakeSources sources;
+  ScriptedPages pages;
+};
+
+TEST_F(PreInstallFlowTest, BothDefaultsPresentGoStraightOn) {
+  pages.welcome = {Next};
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(pages.trace, "welcome");
+  EXPECT_EQ(log(), "");
+}
+
+TEST_F(PreInstallFlowTest, WelcomeCancelOrOtherResultsStopOrRepeat) {
+  pages.welcome = {InstallOk, Back, Cancel};
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(pages.trace, "welcome welcome welcome");
+  EXPECT_EQ(log(), "");
+}
+
+TEST_F(PreInstallFlowTest, PagesThatCannotBeShownEndTheRunWithTheirLine) {
+  const int failures[] = {Error, 0, -1};
+  for (int failed : failures) {
+    ScriptedPages welcomeFails;
+    welcomeFails.welcome = {failed};
+    EXPECT_EQ(runPreInstall(welcomeFails, sources), 1);
+  }
+  sim.deleteFile(kStorageInf);
+  pages.welcome = {Next};
+  pages.selection = {-1};
+  EXPECT_EQ(run(), 1);
+  std::string welcomeLine = "ERROR: Could not load Welcome dialog box.\r\n";
+  EXPECT_EQ(log(), welcomeLine + welcomeLine + welcomeLine + kWarning +
+                       "ERROR: Could not load Inf Selection dialog box.\r\n");
+}
+
+TEST_F(PreInstallFlowTest, MissingFileIsNamedThenAskedForAgain) {
+  sim.deleteFile(kSyncInf);
+  sim.deleteFile(kStorageInf);
+  pages.welcome = {Next};
+  pages.selection = {Next, Next, Next};
+  pages.box = {1, 1};
+  int showing = 0;
+  // The user finds the sync file on the second showing, the other on the
+  // third; only the first missing file is named each time.
+  pages.onSelection = [&] {
+    ++showing;
+    if (showing == 2) sim.putFile(kSyncInf, "x");
+    if (showing == 3) sim.putFile(kStorageInf, "x");
+  };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(pages.trace, "welcome inf box0 inf box1 inf");
+  EXPECT_EQ(log(), std::string(kWarning) + kWarning + kWarning);
+}
+
+TEST_F(PreInstallFlowTest, NotFoundBoxThatCannotBeShownStops) {
+  sources.present[StorageUpdaterIndex] = false;  // no path at all never exists
+  pages.welcome = {Next};
+  pages.selection = {Next};
+  pages.box = {0};
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(pages.trace, "welcome inf box1");
+}
+
+TEST_F(PreInstallFlowTest, BackReturnsToWelcomeWhichChecksThePathsAgain) {
+  sim.deleteFile(kSyncInf);
+  pages.welcome = {Next, Next};
+  pages.selection = {InstallOk, Back};
+  // What the selection page stored is checked when Welcome ends with Next.
+  pages.onSelection = [&] { sources.path[SyncUpdaterIndex] = kStorageInf; };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(pages.trace, "welcome inf inf welcome");
+}
+
+TEST_F(PreInstallFlowTest, CancelOnSelectionStops) {
+  sources.path[SyncUpdaterIndex] = "C:\\windows\\inf";  // a folder exists too
+  sources.path[StorageUpdaterIndex] = "C:\\nowhere\\usbstor.inf";
+  pages.welcome = {Next};
+  pages.selection = {Cancel};
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(pages.trace, "welcome inf");
+}
+
+// --- storing the typed paths ----------------------------------------------
+
+struct FakeFields : InfPathFields {
+  std::string text[2];
+  size_t textLength(int index) override { return text[index].size(); }
+  void readText(int index, char* buffer, size_t size) override {
+    size_t n = std::min(size - 1, text[index].size());
+    std::memcpy(buffer, text[index].data(), n);
+    buffer[n] = '\0';
+  }
+};
+
+class StoreInfPathsTest : public LoggedSimTest {
+ protected:
+  // The validation message, or "" when none was thrown.
+  std::string validation() {
+    try {
+      result = storeInfPaths(fields, sources);
+    } catch (const char* message) {
+      return message;
+    }
+    return "";
+  }
+  FakeFields fields;
+  FakeSources sources;
+  int result = -1;
+};
+
+TEST_F(StoreInfPathsTest, StoresBothPathsAsTyped) {
+  fields.text[0] = "  ";  // blanks count as specified
+  fields.text[1] = "D:\\drivers\\usbstor.inf";
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(sources.stored, (std::vector<std::string>{"0:  ", "1:D:\\drivers\\usbstor.inf"}));
+}
+
+TEST_F(StoreInfPathsTest, LengthLimitIs260) {
+  fields.text[0] = std::string(260, 'a');
+  fields.text[1] = std::string(260, 'b');
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(sources.stored.size(), 2u);
+  EXPECT_EQ(sources.path[1], std::string(260, 'b'));
+
+  fields.text[0] = std::string(261, 'a');
+  EXPECT_EQ(validation(), "The path for wceusbsh.inf is too long.");
+  fields.text[0] = "a";
+  fields.text[1] = std::string(261, 'b');
+  EXPECT_EQ(validation(), "The path for usbstor.inf is too long.");
+  EXPECT_EQ(sources.stored.size(), 2u);  // nothing more was stored
+}
+
+TEST_F(StoreInfPathsTest, FirstFailingFieldIsTheOnlyMessage) {
+  EXPECT_EQ(validation(), "The path for wceusbsh.inf has not been specified.");
+  fields.text[0] = "C:\\a.inf";
+  EXPECT_EQ(validation(), "The path for usbstor.inf has not been specified.");
+  EXPECT_TRUE(sources.stored.empty());
+  EXPECT_EQ(log(), "");  // validation is never logged
+}
+
+TEST_F(StoreInfPathsTest, OutOfMemoryStoresNothing) {
+  fields.text[0] = "C:\\a.inf";
+  fields.text[1] = "C:\\b.inf";
+  sim.failAllocation();
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(result, 1);
+  sim.failAllocation(1);
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(sources.stored.empty());
+  EXPECT_EQ(log(),
+            "ERROR: Could not allocate memory for wceusbsh path.\r\n"
+            "ERROR: Could not allocate memory for usbstor path.\r\n");
+}
+
+TEST_F(StoreInfPathsTest, RefusedSyncPathLeavesTheOtherAlone) {
+  fields.text[0] = "C:\\a.inf";
+  fields.text[1] = "C:\\b.inf";
+  sources.refuse[SyncUpdaterIndex] = true;
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(sources.path[StorageUpdaterIndex], kStorageInf);
+  sources.refuse[SyncUpdaterIndex] = false;
+  sources.refuse[StorageUpdaterIndex] = true;
+  EXPECT_EQ(validation(), "");
+  EXPECT_EQ(result, 1);
+}
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,232 @@
+// The Welcome and INF-selection pages; ui/pre_install_flow.cpp decides
+// which one comes next.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/log.h"
+#include "hostcfg/activesync.h"
+#include "platform/platform.h"
+#include "ui/dialog_helpers.h"
+#include "ui/page_result.h"
+#include "ui/pages.h"
+#include "ui/pre_install_flow.h"
+#include "ui/resource.h"
+
+namespace lw {
+
+namespace {
+
+// What the page procedures reach during one install_DoPreInstall call.
+struct PreInstallState {
+  HINSTANCE moduleHandle = nullptr;
+  InstallJob* job = nullptr;
+};
+PreInstallState state;
+
+constexpr DWORD kBrowseBufferSize = 262;
+constexpr char kErrorCaption[] = "Error";
+
+int fieldId(int index) {
+  return index == SyncUpdaterIndex ? IDC_SYNC_INF_PATH : IDC_STORAGE_INF_PATH;
+}
+
+class DialogPathFields : public InfPathFields {
+ public:
+  explicit DialogPathFields(HWND page) : page_(page) {}
+  size_t textLength(int index) override {
+    return static_cast<size_t>(SendDlgItemMessageA(page_, fieldId(index), WM_GETTEXTLENGTH, 0, 0));
+  }
+  void readText(int index, char* buffer, size_t size) override {
+    SendDlgItemMessageA(page_, fieldId(index), WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+  }
+
+ private:
+  HWND page_;
+};
+
+// --- Welcome page -----------------------------------------------------------
+
+BOOL initWelcome(HWND page) {
+  centerDialog(page);
+  SetDlgItemTextA(page, IDC_BUILD_CODE, LW_BUILD_CODE);
+  CheckDlgButton(page, IDC_GENERIC_DEVICE, BST_UNCHECKED);
+  attachTooltip(state.moduleHandle, GetDlgItem(page, IDC_GENERIC_DEVICE), IDS_GENERIC_DEVICE_TIP,
+                350);
+  return TRUE;
+}
+
+// True when the installed ActiveSync is one the install can work with; the
+// user is told otherwise.
+bool confirmActiveSync(HWND page) {
+  switch (probeActiveSync()) {
+    case NotFound:
+      MessageBoxA(page,
+                  "No version of ActiveSync could be found on your computer.\n\n"
+                  "Click OK to exit so that you may install ActiveSync.",
+                  "ActiveSync Not Found!", MB_ICONERROR);
+      return false;
+    case Unsupported:
+      MessageBoxA(page,
+                  "Your machine contains an unsupported version of ActiveSync.\n\n"
+                  "You must install ActiveSync 3.1 or later before running this\n"
+                  "installation.\n",
+                  "Unsupported ActiveSync Version!", MB_ICONERROR);
+      return false;
+    default:
+      return true;
+  }
+}
+
+void onWelcomeInstall(HWND page) {
+  if (!confirmActiveSync(page)) {
+    EndDialog(page, Cancel);
+    return;
+  }
+  state.job->setGenericDevice(IsDlgButtonChecked(page, IDC_GENERIC_DEVICE) == BST_CHECKED);
+  EndDialog(page, Next);
+}
+
+BOOL onWelcomeCommand(HWND page, int id) {
+  switch (id) {
+    case IDC_INSTALL:
+      onWelcomeInstall(page);
+      return TRUE;
+    case IDC_CANCEL:
+    case IDCANCEL:
+      EndDialog(page, Cancel);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return initWelcome(page);
+    case WM_COMMAND:
+      return onWelcomeCommand(page, LOWORD(wParam));
+  }
+  return FALSE;
+}
+
+// --- INF-selection page -----------------------------------------------------
+
+BOOL initInfSelection(HWND page) {
+  JobInfSources sources(*state.job);
+  const char* syncPath = sources.infPath(SyncUpdaterIndex);
+  if (syncPath) SetDlgItemTextA(page, IDC_SYNC_INF_PATH, syncPath);
+  const char* storagePath = sources.infPath(StorageUpdaterIndex);
+  if (storagePath) SetDlgItemTextA(page, IDC_STORAGE_INF_PATH, storagePath);
+  centerDialog(page);
+  return TRUE;
+}
+
+// storeInfPaths with its validation message caught into `message` (null
+// when both fields passed).
+int tryStoreInfPaths(HWND page, const char** message) {
+  *message = nullptr;
+  DialogPathFields fields(page);
+  JobInfSources sources(*state.job);
+  try {
+    return storeInfPaths(fields, sources);
+  } catch (const char* text) {
+    *message = text;
+    return 1;
+  }
+}
+
+void onInfBack(HWND page) {
+  // Stores the paths when both pass; says nothing otherwise.
+  const char* message;
+  tryStoreInfPaths(page, &message);
+  EndDialog(page, Back);
+}
+
+void onInfInstall(HWND page) {
+  const char* message;
+  int result = tryStoreInfPaths(page, &message);
+  if (message) {
+    MessageBoxA(page, message, kErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
+    return;
+  }
+  EndDialog(page, result == 0 ? Next : Error);
+}
+
+// Starts the file dialog from the updater's stored path, not from the text
+// in the field; a chosen file goes into the field only.
+void onBrowse(HWND page, int index) {
+  PlatformBuffer path(kBrowseBufferSize);
+  if (!path) {
+    logText("ERROR: Could not allocate memory for new path.\r\n");
+    return;
+  }
+  const char* current = JobInfSources(*state.job).infPath(index);
+  std::snprintf(path.get(), kBrowseBufferSize, "%s", current ? current : "");
+  if (chooseInfFile(page, path.get(), kBrowseBufferSize) == 0)
+    SetDlgItemTextA(page, fieldId(index), path.get());
+}
+
+BOOL onInfCommand(HWND page, int id) {
+  switch (id) {
+    case IDC_CANCEL:
+    case IDCANCEL:
+      EndDialog(page, Cancel);
+      return TRUE;
+    case IDC_BACK:
+      onInfBack(page);
+      return TRUE;
+    case IDC_INSTALL:
+      onInfInstall(page);
+      return TRUE;
+    case IDC_SYNC_INF_BROWSE:
+      onBrowse(page, SyncUpdaterIndex);
+      return TRUE;
+    case IDC_STORAGE_INF_BROWSE:
+      onBrowse(page, StorageUpdaterIndex);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK infSelectionProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return initInfSelection(page);
+    case WM_COMMAND:
+      return onInfCommand(page, LOWORD(wParam));
+  }
+  return FALSE;
+}
+
+// --- the loop's pages -------------------------------------------------------
+
+class Win32PreInstallPages : public PreInstallPages {
+ public:
+  int showWelcome() override {
+    return showPage(state.moduleHandle, IDD_WELCOME, welcomeProc);
+  }
+  int showInfSelection() override {
+    return showPage(state.moduleHandle, IDD_INF_SELECTION, infSelectionProc);
+  }
+  int showInfNotFound(int index) override {
+    const char* text = index == SyncUpdaterIndex
+                           ? "The file 'wceusbsh.inf' was not found at the specified path.\n"
+                             "Please check the location and try again.\n"
+                           : "The file 'usbstor.inf' was not found at the specified path.\n"
+                             "Please check the location and try again.\n";
+    return MessageBoxA(nullptr, text, kErrorCaption, MB_OK);
+  }
+};
+
+}  // namespace
+
+int install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job) {
+  state.moduleHandle = moduleHandle;
+  state.job = &job;
+  Win32PreInstallPages pages;
+  JobInfSources sources(job);
+  return runPreInstall(pages, sources);
+}
+
+}  // namespace lw
