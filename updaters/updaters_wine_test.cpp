@@ -1,0 +1,292 @@
+// The updater pair against Wine's real registry, file system and Setup API:
+// a prefix seeded with ActiveSync 4.5, stock-like INF files and driver
+// files, driven as the install worker drives it.
+#include <windows.h>
+#include <setupapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/install_job.h"
+#include "app/log.h"
+#include "hostcfg/activesync.h"
+#include "hostcfg/generic_device_flags.h"
+#include "platform/win32/win32_platform.h"
+#include "updaters/device_driver_update.h"
+
+namespace lw {
+namespace {
+
+constexpr char kWorkDir[] = "C:\\lwtest";
+constexpr char kActiveSyncDir[] = "C:\\Program Files\\ActiveSync";
+constexpr char kSyncInf[] = "C:\\Program Files\\ActiveSync\\drivers\\wceusbsh.inf";
+constexpr char kSyncDriver[] = "C:\\Program Files\\ActiveSync\\drivers\\wceusbsh.sys";
+constexpr char kStorageInf[] = "C:\\windows\\inf\\usbstor.inf";
+constexpr char kStorageDriver[] = "C:\\windows\\system32\\drivers\\usbstor.sys";
+constexpr char kUsbFlags[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
+
+// Stock-like INF files: a [Version] with a Signature and no CatalogFile,
+// which Wine's SetupCopyOEMInfA would want beside the source.
+const char kStockSyncInf[] =
+    "; wceusbsh.inf: USB sync link\r\n"
+    "[Version]\r\n"
+    "Signature=\"$Windows NT$\"\r\n"
+    "Class=WCEUSBS\r\n"
+    "ClassGuid={25dbce51-6c8f-4a72-8a6d-b54c2b4fc835}\r\n"
+    "Provider=%Msft%\r\n"
+    "DriverVer=06/21/2006,6.1.6965.0\r\n"
+    "\r\n"
+    "[Manufacturer]\r\n"
+    "%Msft%=Generic\r\n"
+    "\r\n"
+    "[Generic]\r\n"
+    "%USB\\Vid_0000&Pid_0000.DeviceDesc%=Host_Inst, USB\\Vid_0000&Pid_0000\r\n"
+    "\r\n"
+    "[Host_Inst]\r\n"
+    "CopyFiles=Host_CopyFiles\r\n"
+    "\r\n"
+    "[Host_CopyFiles]\r\n"
+    "wceusbsh.sys\r\n"
+    "\r\n"
+    "[DestinationDirs]\r\n"
+    "DefaultDestDir=12\r\n"
+    "\r\n"
+    "[SourceDisksNames]\r\n"
+    "1=%Disk%,,,\r\n"
+    "\r\n"
+    "[SourceDisksFiles]\r\n"
+    "wceusbsh.sys=1\r\n"
+    "\r\n"
+    "[Strings]\r\n"
+    "Msft=\"Microsoft\"\r\n"
+    "Disk=\"Sync driver disk\"\r\n"
+    "USB\\Vid_0000&Pid_0000.DeviceDesc=\"Generic sync device\"\r\n";
+
+const char kStockStorageInf[] =
+    "[Version]\r\n"
+    "Signature=\"$Windows NT$\"\r\n"
+    "Class=USB\r\n"
+    "ClassGuid={36FC9E60-C465-11CF-8056-444553540000}\r\n"
+    "Provider=%Msft%\r\n"
+    "\r\n"
+    "[Manufacturer]\r\n"
+    "%Generic.Mfg%=Generic.Section\r\n"
+    "\r\n"
+    "[Generic.Section]\r\n"
+    "%USB\\Class_08&SubClass_06&Prot_50.DeviceDesc%=USBSTOR_BULK, USB\\Class_08&SubClass_06&Prot_50\r\n"
+    "\r\n"
+    "[USBSTOR_BULK]\r\n"
+    "CopyFiles=USBSTOR.CopyFiles\r\n"
+    "\r\n"
+    "[USBSTOR.CopyFiles]\r\n"
+    "usbstor.sys\r\n"
+    "\r\n"
+    "[DestinationDirs]\r\n"
+    "DefaultDestDir=12\r\n"
+    "\r\n"
+    "[SourceDisksNames]\r\n"
+    "1=%Disk%,,,\r\n"
+    "\r\n"
+    "[SourceDisksFiles]\r\n"
+    "usbstor.sys=1\r\n"
+    "\r\n"
+    "[Strings]\r\n"
+    "Msft=\"Microsoft\"\r\n"
+    "Disk=\"Storage driver disk\"\r\n"
+    "Generic.Mfg=\"Compatible USB storage device\"\r\n"
+    "USB\\Class_08&SubClass_06&Prot_50.DeviceDesc=\"USB Mass Storage Device\"\r\n";
+
+std::string readBytes(const std::string& path) {
+  std::string bytes;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+void setValue(HKEY root, const char* key, const char* name, DWORD type, const void* data,
+              DWORD size) {
+  HKEY handle;
+  ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
+  RegCloseKey(handle);
+}
+
+void setDword(HKEY root, const char* key, const char* name, DWORD value) {
+  setValue(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+// The value's bytes, or "<none>".
+std::string valueBytes(HKEY root, const char* key, const char* name) {
+  char data[64];
+  DWORD size = sizeof data;
+  if (RegGetValueA(root, key, name, RRF_RT_ANY, nullptr, data, &size) != ERROR_SUCCESS) {
+    return "<none>";
+  }
+  return std::string(data, size);
+}
+
+// The OEM INF name a "Created <driver> oemxx.inf file [...]" line reports.
+std::string createdName(const std::string& log, const std::string& driver) {
+  const std::string start = "Created " + driver + " oemxx.inf file [";
+  size_t at = log.find(start);
+  if (at == std::string::npos) return "";
+  at += start.size();
+  return log.substr(at, log.find("].\r\n", at) - at);
+}
+
+// What the Windows build of linkwright-infpatch makes of `input`.
+std::string toolOutput(const char* table, const std::string& input, const std::string& output) {
+  std::string tool = "Z:" LW_INFPATCH_EXE;
+  for (char& c : tool) {
+    if (c == '/') c = '\\';
+  }
+  std::string command =
+      "\"" + tool + "\" --table " + table + " \"" + input + "\" \"" + output + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << tool << ": " << GetLastError();
+    return "";
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(code, 0u) << command;
+  return readBytes(output);
+}
+
+size_t temporaryFiles() {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(dir) + "abk*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  size_t count = 0;
+  do {
+    ++count;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
+TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
+  Win32Platform win32;
+  setPlatform(&win32);
+  ASSERT_TRUE(CreateDirectoryA(kWorkDir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(SetCurrentDirectoryA(kWorkDir));
+
+  setDword(HKEY_LOCAL_MACHINE, activeSyncKeyPath, "MajorVersion", 4);
+  setDword(HKEY_LOCAL_MACHINE, activeSyncKeyPath, "MinorVersion", 5);
+  setValue(HKEY_LOCAL_MACHINE, activeSyncKeyPath, "InstalledDir", REG_SZ, kActiveSyncDir,
+           sizeof kActiveSyncDir);
+  CreateDirectoryA(kActiveSyncDir, nullptr);
+  CreateDirectoryA((std::string(kActiveSyncDir) + "\\drivers").c_str(), nullptr);
+  writeBytes(kSyncInf, kStockSyncInf);
+  writeBytes(kSyncDriver, "sync driver bytes");
+  writeBytes(kStorageInf, kStockStorageInf);
+  writeBytes(kStorageDriver, "storage driver bytes");
+  const size_t temporaryBefore = temporaryFiles();
+
+  openLog();
+  InstallJob job;
+  ASSERT_EQ(job.createUpdaters(), 0);
+  DeviceDriverUpdate* sync = job.updater(SyncUpdaterIndex);
+  DeviceDriverUpdate* storage = job.updater(StorageUpdaterIndex);
+  EXPECT_STREQ(sync->infPath(), kSyncInf);
+  EXPECT_STREQ(storage->infPath(), kStorageInf);
+
+  EXPECT_EQ(sync->backupDriver(), UpdaterOk);
+  EXPECT_EQ(storage->backupDriver(), UpdaterOk);
+  EXPECT_EQ(readBytes(std::string(kActiveSyncDir) + "\\drivers\\abkBackup\\wceusbsh.sys"),
+            "sync driver bytes");
+  EXPECT_EQ(readBytes("C:\\windows\\system32\\drivers\\abkBackup\\usbstor.sys"),
+            "storage driver bytes");
+
+  EXPECT_EQ(sync->installInf(), 0);
+  EXPECT_EQ(storage->installInf(), 0);
+  closeLog();
+  const std::string log = readBytes(std::string(kWorkDir) + "\\LinkwrightLog.txt");
+  EXPECT_EQ(log.find("ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n"), 0u)
+      << log;
+  const std::string syncOem = createdName(log, "wceusbsh");
+  const std::string storageOem = createdName(log, "usbstor");
+  ASSERT_FALSE(syncOem.empty()) << log;
+  ASSERT_FALSE(storageOem.empty()) << log;
+  EXPECT_NE(syncOem, storageOem);
+
+  // The installed copies hold exactly what the support tool makes of the
+  // same stock files; the stock files are unchanged.
+  const std::string syncInstalled = readBytes(syncOem);
+  const std::string storageInstalled = readBytes(storageOem);
+  EXPECT_EQ(syncInstalled, toolOutput("sync", kSyncInf, std::string(kWorkDir) + "\\sync.inf"));
+  EXPECT_EQ(storageInstalled,
+            toolOutput("storage", kStorageInf, std::string(kWorkDir) + "\\storage.inf"));
+  EXPECT_NE(syncInstalled.find("[Brannock]\r\n"), std::string::npos);
+  EXPECT_EQ(readBytes(kSyncInf), kStockSyncInf);
+  EXPECT_EQ(readBytes(kStorageInf), kStockStorageInf);
+
+  // Setup itself reads the vendor's models section back.
+  for (const std::string& installed : {syncOem, storageOem}) {
+    HINF inf = SetupOpenInfFileA(installed.c_str(), nullptr, INF_STYLE_WIN4, nullptr);
+    ASSERT_NE(inf, INVALID_HANDLE_VALUE) << installed;
+    INFCONTEXT line;
+    EXPECT_TRUE(SetupFindFirstLineA(inf, "Brannock", nullptr, &line)) << installed;
+    SetupCloseInfFile(inf);
+  }
+
+  job.destroyUpdaters();
+  EXPECT_EQ(temporaryFiles(), temporaryBefore);
+  setPlatform(nullptr);
+}
+
+TEST(UpdatersUnderWine, GenericDeviceFlagsLeaveOtherVendorsAlone) {
+  Win32Platform win32;
+  setPlatform(&win32);
+  const BYTE one = 1;
+  setValue(HKEY_LOCAL_MACHINE, kUsbFlags, "IgnoreHWSerNum04110001", REG_BINARY, &one, 1);
+
+  EXPECT_TRUE(writeGenericDeviceFlags(true));
+  for (const char* id : {"0001", "0004", "0006", "0008", "000e", "0010"}) {
+    EXPECT_EQ(valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags,
+                         (std::string("IgnoreHWSerNum5E2D") + id).c_str()),
+              "\x01")
+        << id;
+  }
+  EXPECT_TRUE(writeGenericDeviceFlags(false));
+  EXPECT_EQ(valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags, "IgnoreHWSerNum5E2D0001"), "<none>");
+  EXPECT_EQ(valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags, "IgnoreHWSerNum5E2D000e"), "<none>");
+  EXPECT_EQ(valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags, "IgnoreHWSerNum04110001"), "\x01");
+  setPlatform(nullptr);
+}
+
+TEST(UpdatersUnderWine, UsbIsSwitchedOnForTheCurrentUser) {
+  Win32Platform win32;
+  setPlatform(&win32);
+  setDword(HKEY_CURRENT_USER, activeSyncKeyPath, "ConnectTypesAllowed", 0x3);
+  EXPECT_EQ(enableActiveSyncUsb(), 0);
+  EXPECT_EQ(valueBytes(HKEY_CURRENT_USER, activeSyncKeyPath, "ConnectTypesAllowed"),
+            std::string("\x0B\0\0\0", 4));
+  setPlatform(nullptr);
+}
+
+}  // namespace
+}  // namespace lw
