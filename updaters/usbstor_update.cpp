@@ -94,7 +94,10 @@ const char* UsbstorUpdate::driverFilePath() {
 
 PatchResult UsbstorUpdate::patchInf(const char* outPath, const char* inPath) {
   if (!outPath || !inPath) return PatchBadArgs;
-  return patchInfFile(patchTable.table(), outPath, inPath);
+  // The engine marks the records it meets; each run works on a fresh copy
+  // so that a second patch comes out the same as the first.
+  VendorPatchTable run = patchTable;
+  return patchInfFile(run.table(), outPath, inPath);
 }
 
 const char* UsbstorUpdate::driverName() { return kStorageDriverName; }

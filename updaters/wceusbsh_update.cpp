@@ -169,7 +169,10 @@ const char* WceusbshUpdate::driverFilePath() {
 
 PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath) {
   if (!outPath || !inPath) return PatchBadArgs;
-  return patchInfFile(patchTable.table(), outPath, inPath);
+  // The engine marks the records it meets; each run works on a fresh copy
+  // so that a second patch comes out the same as the first.
+  VendorPatchTable run = patchTable;
+  return patchInfFile(run.table(), outPath, inPath);
 }
 
 const char* WceusbshUpdate::driverName() { return syncDriverName; }

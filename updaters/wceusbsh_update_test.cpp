@@ -200,6 +200,8 @@ TEST_F(WceusbshUpdateTest, InstallsTheSyncTablePatchUnderGen60) {
     ASSERT_EQ(sim.oemInstalls().size(), 1u);
     EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "C:\\windows\\system32\\drivers\\");
     EXPECT_EQ(sim.fileText(sim.oemInstalls()[0].installedPath), expected);
+    EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\wceusbsh.inf"), PatchOk);
+    EXPECT_EQ(sim.fileText("C:\\again.inf"), expected);
   }
   EXPECT_NE(expected, kStockLikeInf);
   EXPECT_EQ(sim.fileText("C:\\windows\\inf\\wceusbsh.inf"), kStockLikeInf);
