@@ -123,9 +123,10 @@ const char* DeviceDriverUpdate::tempInfPath() {
 }
 
 int DeviceDriverUpdate::copyInfToTemp() {
+  // No temporary file is made for an INF source that is not there.
   const char* source = infPath();
-  const char* temp = tempInfPath();
-  if (!source || !temp) return 1;
+  const char* temp = source ? tempInfPath() : nullptr;
+  if (!temp) return 1;
   if (platform().copyFile(source, temp, false)) {
     tempCopyMade = true;
     return 0;
@@ -145,9 +146,9 @@ int DeviceDriverUpdate::installInf() {
   // Asked in this order so that the default-path and temporary-path lines
   // come before the copy's.
   const char* source = infPath();
-  const char* temp = tempInfPath();
-  const char* name = driverName();
-  if (!source || !temp || !name) return 1;
+  const char* temp = source ? tempInfPath() : nullptr;
+  const char* name = temp ? driverName() : nullptr;
+  if (!name) return 1;
   logText("Creating a copy of ");
   logText(name);
   logText(" inf file.\r\n");

@@ -79,6 +79,8 @@ TEST_F(DeviceDriverUpdateTest, DefaultPathIsLoggedOnceAndNullIsNotRetried) {
   EXPECT_EQ(missing.infPath(), nullptr);
   EXPECT_EQ(missing.infPath(), nullptr);
   EXPECT_EQ(missing.defaultAsks, 1);
+  EXPECT_EQ(missing.installInf(), 1);
+  EXPECT_EQ(tempFiles(), "");  // nothing to copy: no temporary file either
   EXPECT_EQ(missing.setInfPath("D:\\mine.inf"), 0);
   EXPECT_STREQ(missing.infPath(), "D:\\mine.inf");
 }
