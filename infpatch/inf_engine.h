@@ -13,6 +13,10 @@ namespace lw {
 // 16-bit units), as fgets and fgetws would with a buffer of this size.
 constexpr int kInfLineCapacity = 1024;
 
+// Large enough that both passes run at the speed of a plain line copy.
+constexpr size_t kInfReadBufferSize = 32 * 1024;
+constexpr size_t kInfWriteBufferSize = 32 * 1024;
+
 struct ByteOrderMark {
   bool found;
   int length;  // 2, 3 or 4 when found

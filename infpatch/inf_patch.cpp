@@ -10,13 +10,11 @@ namespace lw {
 
 namespace {
 
-// Large enough buffers that both passes run at the speed of a plain line
-// copy; the memory stays the same whatever the file's size.
-constexpr size_t kReadBufferSize = 64 * 1024;
-constexpr size_t kWriteBufferSize = 64 * 1024;
+// The memory stays the same whatever the file's size. All of it in one
+// block, small enough for allocators to serve it without a fresh mapping.
 constexpr size_t kUnitBufferSize = kInfLineCapacity * sizeof(uint16_t);
 constexpr size_t kWorkspaceSize =
-    kUnitBufferSize + kInfLineCapacity + kReadBufferSize + kWriteBufferSize;
+    kUnitBufferSize + kInfLineCapacity + kInfReadBufferSize + kInfWriteBufferSize;
 
 InfSection* rowOf(InfSection* table, int32_t sectionId) {
   if (!table || sectionId == NoSection) return nullptr;
@@ -133,12 +131,12 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
   auto* units = reinterpret_cast<uint16_t*>(workspace.get());
   char* line = workspace.get() + kUnitBufferSize;
   auto* readBuffer = reinterpret_cast<unsigned char*>(line + kInfLineCapacity);
-  char* writeBuffer = line + kInfLineCapacity + kReadBufferSize;
+  char* writeBuffer = line + kInfLineCapacity + kInfReadBufferSize;
 
   ByteOrderMark mark = probeByteOrderMark(inPath);
   FileHandle inFile = platform().openRead(inPath);
   if (!inFile) return PatchIoError;
-  InfReader in(inFile, readBuffer, kReadBufferSize, units);
+  InfReader in(inFile, readBuffer, kInfReadBufferSize, units);
   uint64_t start = mark.found ? static_cast<uint64_t>(mark.length) : 0;
 
   int32_t lineCount = 0;
@@ -155,7 +153,7 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
     platform().closeFile(inFile);
     return PatchIoError;
   }
-  InfWriter out(outFile, writeBuffer, kWriteBufferSize);
+  InfWriter out(outFile, writeBuffer, kInfWriteBufferSize);
   result = copyWithInsertion(table, &in, mark.found, line, lineCount, &out);
   // A close that loses buffered data must not pass for a complete file.
   bool complete = out.close();

@@ -132,8 +132,8 @@ TEST_F(InfPatchTest, LongLinesAreReadInPiecesOf1023) {
   EXPECT_EQ(patch(x + "[A]\n[Strings]\ns1\ns2\n"),
             x + "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\n");
   // A CR LF pair is one character and never splits, not at the piece
-  // limit nor where the 64 KiB read buffer ends.
-  std::string a(65535, 'a');
+  // limit nor where the read buffer ends.
+  std::string a(kInfReadBufferSize - 1, 'a');
   EXPECT_EQ(patch(a + "\r\n[A]\na1\na2\n[Strings]\ns1\ns2\n" + x + "\r\n"),
             a + "\r\n[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\n" + x + "\r\n");
 }
@@ -257,7 +257,8 @@ TEST_F(InfPatchTest, OutputFailures) {
     // A failure while copying stops the copy: nothing is appended.
     sim.limitWrites(kOut, 10);
     SmallTable t;
-    std::string out = patch(input + std::string(70000, 'b') + "\n", t.rows, PatchIoError);
+    std::string big(kInfWriteBufferSize + 100, 'b');
+    std::string out = patch(input + big + "\n", t.rows, PatchIoError);
     EXPECT_EQ(out, "[A]\r\na2\r\na");
     EXPECT_FALSE(t.rows[1].present);
   }

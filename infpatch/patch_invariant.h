@@ -20,11 +20,13 @@ inline std::string textModeImage(const std::string& input) {
 }
 
 inline bool isSubsequence(const std::string& kept, const std::string& output) {
-  size_t k = 0;
-  for (size_t o = 0; o < output.size() && k < kept.size(); ++o) {
-    if (output[o] == kept[k]) ++k;
+  size_t o = 0;
+  for (char c : kept) {
+    o = output.find(c, o);  // memchr: fast even in an instrumented build
+    if (o == std::string::npos) return false;
+    ++o;
   }
-  return k == kept.size();
+  return true;
 }
 
 // Whether the engine reads the input as 16-bit text (a byte-order mark).
