@@ -11,11 +11,17 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
-# Copies the booted template into a new prefix and prints its path.
+# Copies the booted template into a new prefix and prints its path. The
+# program files of system32 (most of the 700 MB) are hard links to the
+# template's: nothing writes them in place, and a copy takes 3 s instead of
+# 0.2 s. Its drivers folder is a real copy, as tests install files there.
 lw_new_prefix() {
-  local prefix
+  local prefix sys=drive_c/windows/system32
   prefix=$(mktemp -d "$LW_WINE_DIR/prefix-XXXXXX")
-  cp -a "$LW_WINE_TEMPLATE/." "$prefix/"
+  tar -C "$LW_WINE_TEMPLATE" --exclude="./$sys" -cf - . | tar -C "$prefix" -xf -
+  cp -al "$LW_WINE_TEMPLATE/$sys" "$prefix/$sys"
+  rm -rf "${prefix:?}/$sys/drivers"
+  cp -a "$LW_WINE_TEMPLATE/$sys/drivers" "$prefix/$sys/drivers"
   echo "$prefix"
 }
 
@@ -27,27 +33,28 @@ lw_drop_prefix() {
   rm -rf "$prefix"
 }
 
-# Starts Xvfb on a free display; sets LW_XVFB_PID and DISPLAY.
+# Starts Xvfb on a free display; sets LW_XVFB_PID and DISPLAY. Xvfb picks the
+# display number itself (-displayfd), so parallel tests never race for one.
 lw_start_xvfb() {
-  local n
-  for n in $(seq 90 190); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    LW_XVFB_PID=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$LW_XVFB_PID" 2>/dev/null; then
-      export DISPLAY=":$n"
-      return 0
-    fi
-  done
-  echo "no free X display" >&2
-  return 1
+  local fifo n=
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/lw-xvfb-XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  LW_XVFB_PID=$!
+  read -r -t 20 n <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$n" ] || ! kill -0 "$LW_XVFB_PID" 2>/dev/null; then
+    echo "Xvfb did not start" >&2
+    lw_stop_xvfb
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 lw_stop_xvfb() {
-  [ -n "${LW_XVFB_PID:-}" ] && kill "$LW_XVFB_PID" 2>/dev/null && wait "$LW_XVFB_PID" 2>/dev/null
+  if [ -n "${LW_XVFB_PID:-}" ]; then
+    kill "$LW_XVFB_PID" 2>/dev/null && wait "$LW_XVFB_PID" 2>/dev/null
+  fi
   LW_XVFB_PID=
+  return 0
 }

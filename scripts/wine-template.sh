@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Boots the template Wine prefix once per test run; the tests copy it.
-set -euo pipefail
+# A boot now and then hangs inside wineboot (seen in its wine.inf install
+# step while other prefixes boot on the same machine): it is given 120 s,
+# and then killed and tried again from scratch.
+set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 mkdir -p "$LW_WINE_DIR"
 rm -rf "$LW_WINE_DIR"/prefix-*
-rm -rf "$LW_WINE_TEMPLATE"
 export WINEPREFIX=$LW_WINE_TEMPLATE
-"$WINE64" wineboot -i >/dev/null 2>&1
-"$WINESERVER" -w
-test -f "$LW_WINE_TEMPLATE/system.reg"
-echo "template prefix booted at $LW_WINE_TEMPLATE"
+for attempt in 1 2 3; do
+  "$WINESERVER" -k 2>/dev/null
+  rm -rf "$LW_WINE_TEMPLATE"
+  if timeout -k 5 120 "$WINE64" wineboot -i >/dev/null 2>&1 &&
+    timeout 60 "$WINESERVER" -w && [ -f "$LW_WINE_TEMPLATE/system.reg" ]; then
+    echo "template prefix booted at $LW_WINE_TEMPLATE"
+    exit 0
+  fi
+  echo "booting the template prefix failed (attempt $attempt)" >&2
+done
+"$WINESERVER" -k 2>/dev/null
+exit 1
