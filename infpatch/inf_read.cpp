@@ -24,13 +24,7 @@ bool isHeader(const char* line, size_t length) {
 }
 
 bool readNarrowLine(char* buffer, int capacity, InfReader* stream) {
-  int n = 0;
-  while (n < capacity - 1) {
-    int c = stream->nextChar();
-    if (c < 0) break;
-    buffer[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
+  int n = stream->readLine(buffer, capacity - 1);
   buffer[n] = '\0';
   // A NUL read from the file ends the line's text there, as for fgets.
   return n > 0;

@@ -1,10 +1,26 @@
 #include "infpatch/inf_stream.h"
 
+#include <cstring>
+
 namespace lw {
 
 namespace {
+
 constexpr unsigned char kCtrlZ = 0x1A;
-}
+
+// Bytes that end a run copied as it stands: LF, CR (a pair to join) and
+// 0x1A (the end of the text).
+struct SpecialBytes {
+  bool of[256] = {};
+  constexpr SpecialBytes() : of() {
+    of[static_cast<unsigned char>('\n')] = true;
+    of[static_cast<unsigned char>('\r')] = true;
+    of[kCtrlZ] = true;
+  }
+};
+constexpr SpecialBytes kSpecial;
+
+}  // namespace
 
 bool InfReader::seek(uint64_t offset) {
   pos_ = end_ = 0;
@@ -39,6 +55,28 @@ int InfReader::nextChar() {
   return '\n';
 }
 
+int InfReader::readLine(char* line, int limit) {
+  int n = 0;
+  while (n < limit) {
+    if (pos_ == end_ && !refill()) break;
+    const unsigned char* p = buffer_ + pos_;
+    size_t available = end_ - pos_;
+    size_t room = static_cast<size_t>(limit - n);
+    size_t span = available < room ? available : room;
+    size_t run = 0;
+    while (run < span && !kSpecial.of[p[run]]) ++run;
+    std::memcpy(line + n, p, run);
+    n += static_cast<int>(run);
+    pos_ += run;
+    if (run == span) continue;
+    int c = nextChar();
+    if (c < 0) break;
+    line[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return n;
+}
+
 int32_t InfReader::nextUnit() {
   if (pos_ == end_ && !refill()) return -1;
   unsigned low = buffer_[pos_++];
@@ -55,20 +93,36 @@ bool InfWriter::flush() {
   return !failed_;
 }
 
+bool InfWriter::append(const char* data, size_t length) {
+  while (length > 0) {
+    if (used_ == size_ && !flush()) return false;
+    size_t take = size_ - used_ < length ? size_ - used_ : length;
+    std::memcpy(buffer_ + used_, data, take);
+    used_ += take;
+    data += take;
+    length -= take;
+  }
+  return true;
+}
+
 bool InfWriter::put(const char* text) {
   if (failed_) return false;
-  if (*text == '\0') return true;
+  size_t length = std::strlen(text);
+  if (length == 0) return true;
   if (newLinePending_) {
     newLinePending_ = false;
     if (!put("\n")) return false;
   }
-  const char* p = text;
-  for (; *p; ++p) {
-    if (size_ - used_ < 2 && !flush()) return false;
-    if (*p == '\n') buffer_[used_++] = '\r';
-    buffer_[used_++] = *p;
+  const char* end = text + length;
+  for (const char* p = text; p < end;) {
+    auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* stop = lf ? lf : end;
+    if (!append(p, stop - p)) return false;
+    if (!lf) break;
+    if (!append("\r\n", 2)) return false;
+    p = lf + 1;
   }
-  atLineStart_ = p[-1] == '\n';
+  atLineStart_ = end[-1] == '\n';
   return true;
 }
 

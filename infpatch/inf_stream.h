@@ -23,6 +23,9 @@ class InfReader {
 
   // The next character after text-mode translation; -1 at the end.
   int nextChar();
+  // Up to `limit` characters of 8-bit text, through the first LF, as fgets
+  // reads them; returns how many (0 at the end). Adds no NUL.
+  int readLine(char* line, int limit);
   // The next 16-bit unit; -1 at the end.
   int32_t nextUnit();
 
@@ -64,6 +67,7 @@ class InfWriter {
 
  private:
   bool put(const char* text);
+  bool append(const char* data, size_t length);
   bool flush();
 
   FileHandle file_;
