@@ -10,15 +10,15 @@ constexpr unsigned char kCtrlZ = 0x1A;
 
 // Bytes that end a run copied as it stands: LF, CR (a pair to join) and
 // 0x1A (the end of the text).
-struct SpecialBytes {
+struct RunEnds {
   bool of[256] = {};
-  constexpr SpecialBytes() : of() {
+  constexpr RunEnds() : of() {
     of[static_cast<unsigned char>('\n')] = true;
     of[static_cast<unsigned char>('\r')] = true;
     of[kCtrlZ] = true;
   }
 };
-constexpr SpecialBytes kSpecial;
+constexpr RunEnds kRunEnds;
 
 }  // namespace
 
@@ -64,7 +64,7 @@ int InfReader::readLine(char* line, int limit) {
     size_t room = static_cast<size_t>(limit - n);
     size_t span = available < room ? available : room;
     size_t run = 0;
-    while (run < span && !kSpecial.of[p[run]]) ++run;
+    while (run < span && !kRunEnds.of[p[run]]) ++run;
     std::memcpy(line + n, p, run);
     n += static_cast<int>(run);
     pos_ += run;
