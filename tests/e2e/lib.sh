@@ -296,12 +296,12 @@ answer_box() {
 
 # ---------------------------------------------------------- screenshots
 
-# shot NAME CAPTION CTRL: a PNG of the page (and what lies around it) in
-# $LW_SCREENS/NAME.png.
+# shot NAME [CAPTION CTRL]: a PNG of the page (and a margin around it), or of
+# the whole screen, in $LW_SCREENS/NAME.png.
 shot() {
-  local name=$1 x y w h m=24
+  local name=$1 x= y= w= h= m=24
   sleep 0.4  # let the page paint
-  read -r x y w h < <(drv rect "$2" "$3" | tr -d '\r') || true
+  [ $# -ge 3 ] && { read -r x y w h < <(drv rect "$2" "$3" | tr -d '\r') || true; }
   if [ -n "${h:-}" ]; then
     x=$((x > m ? x - m : 0)); y=$((y > m ? y - m : 0))
     import -display "$DISPLAY" -window root -crop "$((w + 2 * m))x$((h + 2 * m))+$x+$y" +repage \
@@ -488,3 +488,58 @@ expect_no_temp_files() {
 installed_inf() {
   log_bracket_value "Created $1 oemxx.inf file ["
 }
+
+# expect_installed_inf DRIVER TEXT...: the OEM INF that the log names in its
+# "Created DRIVER oemxx.inf file [..]" line is in C:\windows\inf and holds
+# each text.
+expect_installed_inf() {
+  local name
+  name=$(log_bracket_value "Created $1 oemxx.inf file [") ||
+    { e2e_fail "the log names no installed $1 INF"; return; }
+  [[ "${name,,}" == 'c:\windows\inf\'* ]] || e2e_fail "$1 INF installed outside C:\\windows\\inf: $name"
+  expect_file_has "$name" "${@:2}"
+  INSTALLED_INF=$name
+}
+
+# inf_first_line 'C:\file' SECTION: the first line after the section's
+# header, without its line end.
+inf_first_line() {
+  tr -d '\r' <"$(unix_path "$1")" | awk -v h="[$2]" 'found { print; exit } $0 == h { found = 1 }'
+}
+
+# The vendor's lines that each patched INF must carry.
+SYNC_VENDOR_LINES=('%Brannock%=Brannock' '[Brannock]'
+  '%USB\Vid_5E2D&Pid_0001.DeviceDesc% = Host_Inst, USB\Vid_5E2D&Pid_0001'
+  '%USB\Vid_5E2D&Pid_0010.DeviceDesc% = Host_Inst, USB\Vid_5E2D&Pid_0010'
+  'Brannock = "Tarvel Brannock"'
+  'USB\Vid_5E2D&Pid_000E.DeviceDesc = "Tarvel Brannock Sync M3x, M45\50 G2"')
+STORAGE_VENDOR_LINES=('%Brannock%=Brannock' '[Brannock]'
+  '%USB\Vid_5E2D&Pid_0000.DeviceDesc%=USBSTOR_BULK, USB\Vid_5E2D&Pid_0000'
+  '%USB\Vid_5E2D&Pid_0014.DeviceDesc%=USBSTOR_BULK, USB\Vid_5E2D&Pid_0014'
+  'Brannock="Tarvel Brannock Inc."'
+  'USB\Vid_5E2D&Pid_000D.DeviceDesc = "M3x, M40\50 G2 Strata"')
+
+# welcome_install [tick]: on the Welcome page (build code shown, check box
+# unchecked), optionally tick "Install as a generic device", press Install.
+welcome_install() {
+  must "the Welcome page did not appear" drv wait "$TITLE" "$WELCOME"
+  expect_eq "build code on the Welcome page" "$(ctl_text "$TITLE" "$WELCOME" "$ID_BUILD")" D305k
+  expect_eq "check box on opening" "$(drv checked "$TITLE" "$WELCOME" "$ID_GENERIC" | tr -d '\r')" 0
+  if [ "${1:-}" = tick ]; then
+    must "could not tick the check box" drv click "$TITLE" "$WELCOME" "$ID_GENERIC"
+    sleep 0.2
+    expect_eq "check box after a click" "$(drv checked "$TITLE" "$WELCOME" "$ID_GENERIC" | tr -d '\r')" 1
+  fi
+  must "could not press Install" drv click "$TITLE" "$WELCOME" "$ID_INSTALL"
+}
+
+# finish_exit TEXT [SHOT]: the finish page shows TEXT (C-escaped); Exit.
+finish_exit() {
+  must "the finish page did not appear" drv wait "$TITLE" "$FINISH" 30000
+  expect_eq "finish page text" "$(ctl_text "$TITLE" "$FINISH" "$ID_RESULT")" "$1"
+  [ -n "${2:-}" ] && shot "$2" "$TITLE" "$FINISH"
+  must "could not press Exit" drv click "$TITLE" "$FINISH" "$ID_EXIT"
+}
+
+# Files of the Windows inf folder, to show that nothing was installed.
+inf_listing() { ls "$C/windows/inf"; }
