@@ -103,6 +103,7 @@ e2e_begin() {
   E2E_TEMP=$C/users/$(id -un)/Temp
   E2E_RUN=$C/run
   mkdir -p "$E2E_RUN" "$LW_SCREENS"
+  rm -f "$LW_SCREENS/failures/$E2E_NAME.png"
   # Every window of the prefix in one 1024x768 virtual desktop, written
   # before any Wine process starts, as the desktop is made by the first one.
   printf '\n[Software\\\\Wine\\\\Explorer] 1700000000\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 1700000000\n"Default"="1024x768"\n' \
