@@ -13,6 +13,10 @@ for attempt in 1 2 3; do
   rm -rf "$LW_WINE_TEMPLATE"
   if timeout -k 5 120 "$WINE64" wineboot -i >/dev/null 2>&1 &&
     timeout 60 "$WINESERVER" -w && [ -f "$LW_WINE_TEMPLATE/system.reg" ]; then
+    # This Wine does not find its own fonts (MS Sans Serif, Marlett, Tahoma)
+    # where Debian puts them, and would draw the dialogs in a wider
+    # stand-in; a prefix finds what lies in its Fonts folder.
+    cp /usr/share/wine/fonts/* "$LW_WINE_TEMPLATE/drive_c/windows/Fonts/"
     echo "template prefix booted at $LW_WINE_TEMPLATE"
     exit 0
   fi
