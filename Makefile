@@ -43,7 +43,7 @@ test-asan: asan
 	cd build/asan && ctest -j $(JOBS) --output-on-failure
 
 test-windows: windows
-	cd build/windows && ctest --output-on-failure
+	cd build/windows && ctest -j $(JOBS) --output-on-failure
 
 fuzz: fuzz-build
 	bash scripts/fuzz.sh $(FUZZ_SECONDS)
