@@ -79,14 +79,14 @@ bool parseInt(const char* text, int* value) {
 
 bool parseSelector(const char* caption, const char* control, Selector* out) {
   out->caption = caption;
-  std::string spec = control;
-  size_t tilde = spec.find('~');
+  std::string idText = control;
+  size_t tilde = idText.find('~');
   if (tilde != std::string::npos) {
     out->hasPrefix = true;
-    out->textPrefix = spec.substr(tilde + 1);
-    spec.resize(tilde);
+    out->textPrefix = idText.substr(tilde + 1);
+    idText.resize(tilde);
   }
-  if (!parseInt(spec.c_str(), &out->controlId)) {
+  if (!parseInt(idText.c_str(), &out->controlId)) {
     std::fprintf(stderr, "driver: bad control id '%s'\n", control);
     return false;
   }
