@@ -27,77 +27,6 @@ constexpr char kStorageInf[] = "C:\\windows\\inf\\usbstor.inf";
 constexpr char kStorageDriver[] = "C:\\windows\\system32\\drivers\\usbstor.sys";
 constexpr char kUsbFlags[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
 
-// Stock-like INF files: a [Version] with a Signature and no CatalogFile,
-// which Wine's SetupCopyOEMInfA would want beside the source.
-const char kStockSyncInf[] =
-    "; wceusbsh.inf: USB sync link\r\n"
-    "[Version]\r\n"
-    "Signature=\"$Windows NT$\"\r\n"
-    "Class=WCEUSBS\r\n"
-    "ClassGuid={25dbce51-6c8f-4a72-8a6d-b54c2b4fc835}\r\n"
-    "Provider=%Msft%\r\n"
-    "DriverVer=06/21/2006,6.1.6965.0\r\n"
-    "\r\n"
-    "[Manufacturer]\r\n"
-    "%Msft%=Generic\r\n"
-    "\r\n"
-    "[Generic]\r\n"
-    "%USB\\Vid_0000&Pid_0000.DeviceDesc%=Host_Inst, USB\\Vid_0000&Pid_0000\r\n"
-    "\r\n"
-    "[Host_Inst]\r\n"
-    "CopyFiles=Host_CopyFiles\r\n"
-    "\r\n"
-    "[Host_CopyFiles]\r\n"
-    "wceusbsh.sys\r\n"
-    "\r\n"
-    "[DestinationDirs]\r\n"
-    "DefaultDestDir=12\r\n"
-    "\r\n"
-    "[SourceDisksNames]\r\n"
-    "1=%Disk%,,,\r\n"
-    "\r\n"
-    "[SourceDisksFiles]\r\n"
-    "wceusbsh.sys=1\r\n"
-    "\r\n"
-    "[Strings]\r\n"
-    "Msft=\"Microsoft\"\r\n"
-    "Disk=\"Sync driver disk\"\r\n"
-    "USB\\Vid_0000&Pid_0000.DeviceDesc=\"Generic sync device\"\r\n";
-
-const char kStockStorageInf[] =
-    "[Version]\r\n"
-    "Signature=\"$Windows NT$\"\r\n"
-    "Class=USB\r\n"
-    "ClassGuid={36FC9E60-C465-11CF-8056-444553540000}\r\n"
-    "Provider=%Msft%\r\n"
-    "\r\n"
-    "[Manufacturer]\r\n"
-    "%Generic.Mfg%=Generic.Section\r\n"
-    "\r\n"
-    "[Generic.Section]\r\n"
-    "%USB\\Class_08&SubClass_06&Prot_50.DeviceDesc%=USBSTOR_BULK, USB\\Class_08&SubClass_06&Prot_50\r\n"
-    "\r\n"
-    "[USBSTOR_BULK]\r\n"
-    "CopyFiles=USBSTOR.CopyFiles\r\n"
-    "\r\n"
-    "[USBSTOR.CopyFiles]\r\n"
-    "usbstor.sys\r\n"
-    "\r\n"
-    "[DestinationDirs]\r\n"
-    "DefaultDestDir=12\r\n"
-    "\r\n"
-    "[SourceDisksNames]\r\n"
-    "1=%Disk%,,,\r\n"
-    "\r\n"
-    "[SourceDisksFiles]\r\n"
-    "usbstor.sys=1\r\n"
-    "\r\n"
-    "[Strings]\r\n"
-    "Msft=\"Microsoft\"\r\n"
-    "Disk=\"Storage driver disk\"\r\n"
-    "Generic.Mfg=\"Compatible USB storage device\"\r\n"
-    "USB\\Class_08&SubClass_06&Prot_50.DeviceDesc=\"USB Mass Storage Device\"\r\n";
-
 std::string readBytes(const std::string& path) {
   std::string bytes;
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -106,6 +35,15 @@ std::string readBytes(const std::string& path) {
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
   std::fclose(f);
+  return bytes;
+}
+
+// A stock-like INF of the end-to-end fixtures ([Version] with a Signature
+// and no CatalogFile, which Wine's SetupCopyOEMInfA would insist on).
+std::string fixture(const char* name) {
+  std::string path = std::string("Z:" LW_E2E_FIXTURES "/") + name;
+  std::string bytes = readBytes(path);
+  EXPECT_FALSE(bytes.empty()) << path;
   return bytes;
 }
 
@@ -200,9 +138,11 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
            sizeof kActiveSyncDir);
   CreateDirectoryA(kActiveSyncDir, nullptr);
   CreateDirectoryA((std::string(kActiveSyncDir) + "\\drivers").c_str(), nullptr);
-  writeBytes(kSyncInf, kStockSyncInf);
+  const std::string stockSync = fixture("wceusbsh.inf");
+  const std::string stockStorage = fixture("usbstor.inf");
+  writeBytes(kSyncInf, stockSync);
   writeBytes(kSyncDriver, "sync driver bytes");
-  writeBytes(kStorageInf, kStockStorageInf);
+  writeBytes(kStorageInf, stockStorage);
   writeBytes(kStorageDriver, "storage driver bytes");
   const size_t temporaryBefore = temporaryFiles();
 
@@ -241,8 +181,8 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
   EXPECT_EQ(storageInstalled,
             toolOutput("storage", kStorageInf, std::string(kWorkDir) + "\\storage.inf"));
   EXPECT_NE(syncInstalled.find("[Brannock]\r\n"), std::string::npos);
-  EXPECT_EQ(readBytes(kSyncInf), kStockSyncInf);
-  EXPECT_EQ(readBytes(kStorageInf), kStockStorageInf);
+  EXPECT_EQ(readBytes(kSyncInf), stockSync);
+  EXPECT_EQ(readBytes(kStorageInf), stockStorage);
 
   // Setup itself reads the vendor's models section back.
   for (const std::string& installed : {syncOem, storageOem}) {
