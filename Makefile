@@ -7,12 +7,15 @@ FUZZ_SECONDS ?= 60
 DEPS := scripts/install-deps.sh
 CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CMAKE_ASAN := cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLW_SANITIZE=ON
-CMAKE_WINDOWS := cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release \
+CMAKE_WIN32 := cmake -S . -B build/win32 -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+CMAKE_WIN64 := cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 CMAKE_FUZZ := cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLW_FUZZ=ON \
 	-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: all deps native asan windows fuzz-build test test-native test-asan test-windows \
+.PHONY: all deps native asan windows win32 win64 fuzz-build test test-native test-asan \
+	test-windows test-win32 test-win64 \
 	fuzz fuzz-short bench run clean
 
 all: native windows
@@ -28,9 +31,15 @@ asan: deps
 	@$(CMAKE_ASAN) >/dev/null
 	@cmake --build build/asan -j $(JOBS) -- --no-print-directory
 
-windows: deps
-	@$(CMAKE_WINDOWS) >/dev/null
-	@cmake --build build/windows -j $(JOBS) -- --no-print-directory
+windows: win32 win64
+
+win32: deps
+	@$(CMAKE_WIN32) >/dev/null
+	@cmake --build build/win32 -j $(JOBS) -- --no-print-directory
+
+win64: deps
+	@$(CMAKE_WIN64) >/dev/null
+	@cmake --build build/win64 -j $(JOBS) -- --no-print-directory
 
 fuzz-build: deps
 	@$(CMAKE_FUZZ) >/dev/null
@@ -42,8 +51,13 @@ test-native: native
 test-asan: asan
 	cd build/asan && ctest -j $(JOBS) --output-on-failure
 
-test-windows: windows
-	cd build/windows && ctest -j $(JOBS) --output-on-failure
+test-windows: test-win32 test-win64
+
+test-win32: win32
+	cd build/win32 && ctest -j $(JOBS) --output-on-failure
+
+test-win64: win64
+	cd build/win64 && ctest -j $(JOBS) --output-on-failure
 
 fuzz: fuzz-build
 	bash scripts/fuzz.sh $(FUZZ_SECONDS)

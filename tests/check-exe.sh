@@ -1,31 +1,91 @@
 #!/usr/bin/env bash
-# Checks what the built Linkwright.exe declares: GUI subsystem, only system
-# DLLs imported, the version resource and the manifest.
+# check-exe.sh EXE i386|x86_64: checks what a built Windows program declares
+# against the oldest Windows it must run on (XP SP2, NT 5.1, for i386; XP x64,
+# NT 5.2, for x86_64): the machine, a GUI subsystem of at most that version,
+# NX and ASLR, imports that exist in that Windows' system DLLs (the lists in
+# tests/winapi), the version resource and a manifest in the form XP loads.
 set -euo pipefail
 exe=$1
+arch=$2
+here=$(cd "$(dirname "$0")" && pwd)
+case $arch in
+  i386) format=pei-i386 floor=0x501 manifest_arch=x86 subsystem=5.01 ;;
+  x86_64) format=pei-x86-64 floor=0x502 manifest_arch=amd64 subsystem=5.02 ;;
+  *) echo "usage: check-exe.sh EXE i386|x86_64" >&2; exit 2 ;;
+esac
+name=$(basename "$exe")
+fail() { echo "FAIL: $name: $*" >&2; exit 1; }
+
 dump=$(x86_64-w64-mingw32-objdump -p "$exe")
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
+grep -q "file format $format\$" <<<"$dump" || fail "not a $format program"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$dump" || fail "not a GUI subsystem program"
-
-allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll setupapi.dll comctl32.dll comdlg32.dll shell32.dll msvcrt.dll"
-imports=$(grep 'DLL Name:' <<<"$dump" | awk '{print tolower($3)}' | sort -u)
-[ -n "$imports" ] || fail "no imports found"
-for dll in $imports; do
-  grep -qw "$dll" <<<"$allowed" || fail "unexpected import $dll"
+field() { awk -v f="$1" '$1 == f {print $2}' <<<"$dump"; }
+version=$(printf '%d.%02d' "$(field MajorSubsystemVersion)" "$(field MinorSubsystemVersion)")
+[[ ! "$version" > "$subsystem" ]] || fail "subsystem version $version is newer than $subsystem"
+flags="DYNAMIC_BASE NX_COMPAT"
+[ "$arch" = x86_64 ] && flags="$flags HIGH_ENTROPY_VA"
+for flag in $flags; do
+  grep -qw "$flag" <<<"$dump" || fail "DllCharacteristics lack $flag"
 done
+
+# Each import as "dll name" (an import by ordinal has no name: "#N").
+imports=$(awk '
+  /DLL Name:/ { dll = tolower($3); sub(/\.dll$/, "", dll); next }
+  dll != "" && /^\t[0-9a-f]+\t/ { print dll, ($3 == "" ? "#" $2 : $3); next }
+  /^$/ { dll = "" }' <<<"$dump" | sort -u)
+[ -n "$imports" ] || fail "no imports found"
+missing=$(awk -v arch="$arch" -v floor="$floor" '
+  function hex(s,   i, n) {
+    n = 0
+    for (i = 3; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
+    return n
+  }
+  # VERSION: any, A+, A-B, or A alone (only that version).
+  function present(v,   a) {
+    if (v == "any") return 1
+    if (v ~ /\+$/) return hex(substr(v, 1, length(v) - 1)) <= hex(floor)
+    if (split(v, a, "-") == 2) return hex(a[1]) <= hex(floor) && hex(floor) <= hex(a[2])
+    return hex(v) == hex(floor)
+  }
+  # ARCHS: all, or a comma list of architectures, any of them negated.
+  function onArch(list,   n, i, a, neg, hit) {
+    if (list == "all") return 1
+    n = split(list, a, ",")
+    for (i = 1; i <= n; i++) {
+      if (a[i] ~ /^!/) { neg = 1; if (substr(a[i], 2) == arch) return 0 }
+      else if (a[i] == arch || (a[i] == "win64" && arch == "x86_64")) hit = 1
+    }
+    return hit || (neg && !hit)
+  }
+  FILENAME ~ /later\.txt$/ { later[$1 " " $2] = $3; next }
+  FNR == 1 && FILENAME ~ /\.txt$/ { dll = FILENAME; sub(/.*\//, "", dll); sub(/\.txt$/, "", dll) }
+  FILENAME ~ /\.txt$/ { if (onArch($2)) version[dll " " $1] = $3; next }
+  {
+    key = $1 " " $2
+    if (key in later) version[key] = later[key]
+    if (!(key in version) || !present(version[key])) print key
+  }' FS='\t' "$here"/winapi/*.txt FS=' ' - <<<"$imports")
+[ -z "$missing" ] || fail "imports that Windows $floor lacks: $(echo $missing)"
 
 # Version strings are UTF-16 in the resource section.
 utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n'; }
 hex=$(od -An -tx1 -v "$exe" | tr -d ' \n')
-for text in "Release Build  Datecode: D305k" "3.0.1.1"; do
+for text in "Release Build  Datecode: D305k" "3.0.1.1" "$name"; do
   grep -q "$(utf16 "$text")" <<<"$hex" || fail "version resource lacks '$text'"
 done
 # FILEVERSION 3.0.1.1 as VS_FIXEDFILEINFO stores it: MS 0x00030000, LS 0x00010001.
 grep -q "bd04effe0000010000000300010001000000030001000100" <<<"$hex" \
   || fail "fixed file version is not 3.0.1.1"
 
-for text in 'level="requireAdministrator"' 'Microsoft.Windows.Common-Controls' '<dpiAware' ; do
-  grep -qF "$text" "$exe" || fail "manifest lacks $text"
+manifest=$(grep -a -o -z '<?xml.*</assembly>' "$exe" | tr -d '\0')
+[ -n "$manifest" ] || fail "no manifest"
+for text in "processorArchitecture=\"$manifest_arch\"" 'level="requireAdministrator"' \
+  'Microsoft.Windows.Common-Controls' '<dpiAware' \
+  '<trustInfo xmlns="urn:schemas-microsoft-com:asm.v2">'; do
+  grep -qF "$text" <<<"$manifest" || fail "manifest lacks $text"
 done
-echo "Linkwright.exe: GUI, imports [$(echo $imports)], version and manifest as required"
+# Windows XP SP2 (before KB921337) restarts on an element that declares
+# two namespaces.
+doubled=$(grep -o '<[^>]*>' <<<"$manifest" | grep -E 'xmlns[:=].*xmlns[:=]' || true)
+[ -z "$doubled" ] || fail "manifest element with two namespaces: $doubled"
+echo "$name: $format, GUI $version, $flags, $(wc -l <<<"$imports") imports within Windows $floor, version and manifest as required"

@@ -16,8 +16,8 @@ set -uo pipefail
 
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$E2E_DIR/../../scripts/wine-env.sh"
-: "${LW_EXE:=$LW_ROOT/build/windows/Linkwright.exe}"
-: "${LW_DRIVER:=$LW_ROOT/build/windows/lw-e2e-driver.exe}"
+: "${LW_EXE:=$LW_ROOT/build/win64/Linkwright64.exe}"
+: "${LW_DRIVER:=$LW_ROOT/build/win64/lw-e2e-driver.exe}"
 : "${LW_SCREENS:=$LW_ROOT/build/screens}"
 # Seconds a single run of Linkwright may take before it is killed.
 : "${E2E_RUN_TIMEOUT:=90}"
