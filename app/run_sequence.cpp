@@ -17,6 +17,8 @@ constexpr char kAborted[] = "Install aborted / failed.\r\n";
 
 void destroyProcessUpdaters() { processJob().destroyUpdaters(); }
 
+}  // namespace
+
 void writeBanner() {
   logText(kBannerRule);
   logText("Beginning Tarvel Brannock Linkwright\r\n");
@@ -31,13 +33,11 @@ void writeBanner() {
   logText("\r\n");
 }
 
-int stop() {
+ExitCode stopRun() {
   logText(kAborted);
   closeLog();
-  return 1;
+  return kExitRunStopped;
 }
-
-}  // namespace
 
 void formatBannerTime(const std::tm* when, char (&text)[32]) {
   static const char kDays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -67,14 +67,14 @@ int runSequence(WizardStages& stages) {
   writeBanner();
   InstallJob& job = processJob();
   std::atexit(destroyProcessUpdaters);
-  if (job.createUpdaters() != 0) return stop();
-  if (stages.preInstall(job) != 0) return stop();
+  if (job.createUpdaters() != 0) return stopRun();
+  if (stages.preInstall(job) != 0) return stopRun();
   // An install step that could not finish its work is a failed install:
   // the finish page must not report success for it.
   if (stages.installStep(job) != 0) job.markFailed();
   stages.finishPage(job);
   closeLog();
-  return 0;
+  return kExitRunCompleted;
 }
 
 }  // namespace lw

@@ -22,6 +22,17 @@ class WizardStages {
 // The process's one job; its updaters are destroyed at process exit.
 InstallJob& processJob();
 
+// The process exit codes.
+enum ExitCode : int {
+  kExitRunCompleted = 0,  // the install step ran, whatever its outcome
+  kExitRunStopped = 1,    // the run stopped before the install step
+};
+
+// The run's opening lines in the log: rule, title, rule, time, build.
+void writeBanner();
+// Ends a run that cannot go on: the abort line, the log closed.
+ExitCode stopRun();
+
 // Runs the whole sequence and returns the exit code: 1 when the run stopped
 // before the install step, 0 otherwise.
 int runSequence(WizardStages& stages);

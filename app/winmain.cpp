@@ -1,22 +1,33 @@
 // The Windows entry point: the only file of app/ that sees <windows.h>.
 #include <windows.h>
 
+#include "app/hand_over.h"
 #include "app/run_sequence.h"
+#include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/wizard_stages.h"
 
 namespace {
 
+template <typename Function>
+Function kernelFunction(const char* name) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
+                : nullptr;
+}
+
 // Only System32 may supply DLLs, so nothing planted beside the exe (an
-// installer is often run from a Downloads folder) is loaded. Looked up at run
-// time: Windows 7 without its update lacks the function.
+// installer is often run from a Downloads folder) is loaded. Windows before
+// 8 without its update lacks SetDefaultDllDirectories: there at least the
+// current directory leaves the search path (SetDllDirectoryA, XP SP1).
 void restrictDllSearch() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (!kernel) return;
-  auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+  if (auto set = kernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories")) {
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  } else if (auto setDirectory = kernelFunction<SetDllDirectoryFn>("SetDllDirectoryA")) {
+    setDirectory("");
+  }
 }
 
 }  // namespace
@@ -25,6 +36,11 @@ int WINAPI WinMain(HINSTANCE moduleHandle, HINSTANCE, LPSTR, int) {
   restrictDllSearch();
   static lw::Win32Platform win32;
   lw::setPlatform(&win32);
+#ifndef _WIN64
+  lw::Win32HandOverHost handOver;
+  int exitCode = lw::kExitRunCompleted;
+  if (lw::handOverTo64Bit(handOver, &exitCode) == lw::HandOver::HandedOver) return exitCode;
+#endif
   lw::Win32WizardStages stages(moduleHandle);
   return lw::runSequence(stages);
 }

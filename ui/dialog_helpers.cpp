@@ -3,7 +3,22 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstddef>
+
 namespace lw {
+
+namespace {
+
+// The record sizes Windows is handed: the tooltip record of comctl32 5.8
+// and the open-file record of Windows NT 4, which every later version
+// accepts. (TTTOOLINFOA_V2_SIZE and OPENFILENAME_SIZE_VERSION_400A give the
+// same numbers, but not as constant expressions.)
+constexpr UINT kToolInfoSize = offsetof(TOOLINFOA, lParam) + sizeof(LPARAM);
+constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(kToolInfoSize == (sizeof(void*) == 8 ? 64 : 44), "tooltip record");
+static_assert(kOpenFileNameSize == (sizeof(void*) == 8 ? 136 : 76), "open-file record");
+
+}  // namespace
 
 int centerDialog(HWND page) {
   HWND reference = GetParent(page);
@@ -41,7 +56,7 @@ void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) 
   if (maxWidth > 0) SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, maxWidth);
   // TTF_SUBCLASS: the tooltip watches the control's mouse messages itself.
   TOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  tool.cbSize = kToolInfoSize;
   tool.uFlags = TTF_SUBCLASS;
   tool.hwnd = control;
   tool.uId = 0;
@@ -55,7 +70,7 @@ int chooseInfFile(HWND owner, char* path, DWORD size) {
   // A string literal ends with its own NUL, so the list ends with two.
   static const char kFilter[] = "Device Install Scripts (*.INF)\0*.INF\0All Files (*)\0*\0";
   OPENFILENAMEA dialog{};
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  dialog.lStructSize = kOpenFileNameSize;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = kFilter;
   dialog.nFilterIndex = 1;

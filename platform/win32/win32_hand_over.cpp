@@ -1,0 +1,76 @@
+#include "platform/win32/win32_hand_over.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "ui/resource.h"
+
+namespace lw {
+
+namespace {
+
+// The 64-bit program's full name in this program's own folder; never the
+// current directory or the search path, where anyone may put a file of that
+// name. A module path that does not fit in MAX_PATH is refused, not cut.
+DWORD siblingProgramPath(char (&path)[MAX_PATH]) {
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0) return GetLastError();
+  if (length >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  char* slash = std::strrchr(path, '\\');
+  if (!slash) return ERROR_FILE_NOT_FOUND;
+  const size_t folder = static_cast<size_t>(slash + 1 - path);
+  if (folder + sizeof LW_PROGRAM64_FILE > MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  std::memcpy(slash + 1, LW_PROGRAM64_FILE, sizeof LW_PROGRAM64_FILE);
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// IsWow64Process came with XP SP2; where it is absent, so is WOW64.
+bool Win32HandOverHost::underWow64() {
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool Win32HandOverHost::run64BitProgram(uint32_t* exitCode, uint32_t* error) {
+  char path[MAX_PATH];
+  *error = siblingProgramPath(path);
+  if (*error != ERROR_SUCCESS) return false;
+  // The command line is the quoted program name alone: no arguments.
+  char commandLine[MAX_PATH + 2] = "\"";
+  std::strcat(commandLine, path);
+  std::strcat(commandLine, "\"");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &child)) {
+    *error = GetLastError();
+    return false;
+  }
+  CloseHandle(child.hThread);
+  DWORD code = 0;
+  bool ended = WaitForSingleObject(child.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+               GetExitCodeProcess(child.hProcess, &code);
+  if (!ended) *error = GetLastError();
+  CloseHandle(child.hProcess);
+  *exitCode = code;
+  return ended;
+}
+
+void Win32HandOverHost::showMissing64BitProgram() {
+  MessageBoxA(nullptr,
+              "This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright "
+              "runs as its 64-bit program, " LW_PROGRAM64_FILE ".\n\n" LW_PROGRAM64_FILE
+              " could not be started. It must stand in the same folder as this program. Copy "
+              "both files from the Linkwright package into one folder and start " LW_PROGRAM32_FILE
+              " again.",
+              "Linkwright", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace lw

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The 32-bit program on 64-bit Windows hands the run to Linkwright64.exe in
+# its own folder: same current directory, no arguments, its exit code. When
+# that file is not there (one in the current directory does not count) or
+# the program's own path is too long to name it, a box says why and the log
+# tells the same. Run on the 64-bit build through a probe that answers
+# "under WOW64" (hand_over_probe.cpp) and a stand-in that records its start.
+source "$(dirname "$0")/lib.sh"
+e2e_begin hand_over
+PROG=$C/prog
+mkdir -p "$PROG"
+cp "$LW_HAND_OVER_PROBE" "$PROG/Linkwright.exe"
+cp "$LW_HAND_OVER_STAND_IN" "$PROG/Linkwright64.exe"
+LW_EXE=$PROG/Linkwright.exe
+RECORD=$E2E_RUN/handed-over.txt
+MISSING_TEXT='This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright runs as its 64-bit program, Linkwright64.exe.\n\nLinkwright64.exe could not be started. It must stand in the same folder as this program. Copy both files from the Linkwright package into one folder and start Linkwright.exe again.'
+
+lw_start some arguments
+lw_expect_exit 42
+record=$(tr -d '\r' <"$RECORD" 2>/dev/null)
+expect_eq "current directory of the 64-bit program" "${record%%$'\n'*}" 'C:\run'
+expect_eq "its command line" "${record#*$'\n'}" '"C:\prog\Linkwright64.exe"'
+expect_no_file 'C:\run\LinkwrightLog.txt'
+
+# Only in the current directory: not started.
+rm -f "$RECORD"
+mv "$PROG/Linkwright64.exe" "$E2E_RUN/Linkwright64.exe"
+lw_start
+must "the box did not appear" drv wait Linkwright "$BOX_TEXT"
+shot hand-over-missing Linkwright "$BOX_TEXT"
+answer_box Linkwright "$IDOK" "$MISSING_TEXT"
+lw_expect_exit 1
+expect_no_file 'C:\run\handed-over.txt'
+expect_banners 1
+expect_log_ends_with $'*** Build: D305k\r\nERROR: Could not start Linkwright64.exe from the folder of this program. 2: File not found.\r\n'"$ABORTED"
+
+# A program path longer than MAX_PATH: refused, not cut short to a folder
+# that might hold another Linkwright64.exe.
+deep=$PROG
+while [ ${#deep} -lt $((${#C} + 270)) ]; do deep=$deep/abcdefghijklmnopqrstuvwxyz; done
+mkdir -p "$deep"
+cp "$LW_HAND_OVER_PROBE" "$deep/Linkwright.exe"
+cp "$LW_HAND_OVER_STAND_IN" "$deep/Linkwright64.exe"
+LW_EXE=$deep/Linkwright.exe
+lw_start
+answer_box Linkwright "$IDOK" "$MISSING_TEXT"
+lw_expect_exit 1
+expect_no_file 'C:\run\handed-over.txt'
+expect_banners 2
+expect_log_in_order $'Linkwright64.exe from the folder of this program. 206: '
+e2e_end

@@ -1,0 +1,26 @@
+// The 32-bit program's start-up as it runs on 64-bit Windows, built 64-bit
+// so that 64-bit Wine can run it: the real hand-over with the answer "under
+// WOW64" put in. Beside it in a scenario stands a Linkwright64.exe of the
+// scenario's choosing.
+#include <windows.h>
+
+#include "app/hand_over.h"
+#include "platform/win32/win32_hand_over.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+struct UnderWow64 : lw::Win32HandOverHost {
+  bool underWow64() override { return true; }
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  static lw::Win32Platform win32;
+  lw::setPlatform(&win32);
+  UnderWow64 host;
+  int exitCode = 0;
+  lw::handOverTo64Bit(host, &exitCode);
+  return exitCode;
+}
