@@ -7,15 +7,17 @@ FUZZ_SECONDS ?= 60
 DEPS := scripts/install-deps.sh
 CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CMAKE_ASAN := cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLW_SANITIZE=ON
+# The 32-bit build's Wine tests run only where a 32-bit Wine starts.
+WINE32 := $(shell bash scripts/wine32-check.sh >/dev/null 2>&1 && echo ON || echo OFF)
 CMAKE_WIN32 := cmake -S . -B build/win32 -DCMAKE_BUILD_TYPE=Release \
-	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DLW_WINE_TESTS=$(WINE32)
 CMAKE_WIN64 := cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 CMAKE_FUZZ := cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLW_FUZZ=ON \
 	-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
 .PHONY: all deps native asan windows win32 win64 fuzz-build test test-native test-asan \
-	test-windows test-win32 test-win64 \
+	test-windows test-win32 test-win64 dist dist-check \
 	fuzz fuzz-short bench run clean
 
 all: native windows
@@ -54,6 +56,7 @@ test-asan: asan
 test-windows: test-win32 test-win64
 
 test-win32: win32
+	@bash scripts/wine32-check.sh || true
 	cd build/win32 && ctest -j $(JOBS) --output-on-failure
 
 test-win64: win64
@@ -65,7 +68,13 @@ fuzz: fuzz-build
 fuzz-short: fuzz-build
 	bash scripts/fuzz.sh 30
 
-test: test-native test-asan test-windows fuzz-short
+test: test-native test-asan test-windows fuzz-short dist-check
+
+dist: deps
+	bash scripts/dist.sh
+
+dist-check: deps
+	bash scripts/dist-check.sh
 
 bench: native
 	bash scripts/bench.sh

@@ -46,7 +46,7 @@ seed_default_machine
 if [ -n "${DISPLAY:-}" ]; then
   echo "Opening the wizard on $DISPLAY."
   seed_apply
-  (cd "$E2E_RUN" && "$WINE64" "$LW_EXE")
+  (cd "$E2E_RUN" && "$LW_WINE" "$LW_EXE")
   echo "Linkwright ended with exit code $?."
   print_log
   exit 0

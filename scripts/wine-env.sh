@@ -1,13 +1,22 @@
 # Sourced by the Wine scripts: one place for the environment every Wine
 # process of the project runs with.
 LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine}
+# LW_WINE_ARCH: win64 (the default) runs the 64-bit build in 64-bit
+# prefixes; win32 runs the 32-bit build in 32-bit prefixes, where a 32-bit
+# Wine can start (scripts/wine32-check.sh).
+LW_WINE_ARCH=${LW_WINE_ARCH:-win64}
+export WINEARCH=$LW_WINE_ARCH
+if [ "$LW_WINE_ARCH" = win32 ]; then
+  LW_WINE=/usr/lib/wine/wine
+  LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}
+else
+  LW_WINE=/usr/lib/wine/wine64
+  LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine}
+fi
 LW_WINE_TEMPLATE=$LW_WINE_DIR/template
 export WINEDEBUG=-all
 # No Mono or Gecko prompts, no menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win64
-WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 

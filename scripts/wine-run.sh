@@ -14,5 +14,5 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 143' TERM INT
 lw_start_xvfb || exit 1
-"$WINE64" "$@"
+"$LW_WINE" "$@"
 exit $?

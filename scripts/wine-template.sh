@@ -11,7 +11,7 @@ export WINEPREFIX=$LW_WINE_TEMPLATE
 for attempt in 1 2 3; do
   "$WINESERVER" -k 2>/dev/null
   rm -rf "$LW_WINE_TEMPLATE"
-  if timeout -k 5 120 "$WINE64" wineboot -i >/dev/null 2>&1 &&
+  if timeout -k 5 120 "$LW_WINE" wineboot -i >/dev/null 2>&1 &&
     timeout 60 "$WINESERVER" -w && [ -f "$LW_WINE_TEMPLATE/system.reg" ]; then
     # This Wine does not find its own fonts (MS Sans Serif, Marlett, Tahoma)
     # where Debian puts them, and would draw the dialogs in a wider

@@ -218,7 +218,7 @@ seed_usbflags_set() {
 
 seed_apply() {
   [ -n "$E2E_REG_PENDING" ] || return 0
-  "$WINE64" reg import "$(winepath_of "$E2E_REG_FILE")" >/dev/null 2>&1 ||
+  "$LW_WINE" reg import "$(winepath_of "$E2E_REG_FILE")" >/dev/null 2>&1 ||
     e2e_abort "could not import the registry seed"
   E2E_REG_PENDING=
 }
@@ -233,7 +233,7 @@ winepath_of() { printf 'Z:%s\n' "${1//\//\\}"; }
 lw_start() {
   seed_apply
   local cwd=${E2E_CWD:-$E2E_RUN}
-  (cd "$cwd" && exec timeout -k 5 "$E2E_RUN_TIMEOUT" "$WINE64" "$LW_EXE" "$@") &
+  (cd "$cwd" && exec timeout -k 5 "$E2E_RUN_TIMEOUT" "$LW_WINE" "$LW_EXE" "$@") &
   LW_PID=$!
 }
 
@@ -260,7 +260,7 @@ lw_expect_exit() {
 }
 
 # drv ARGS...: one call of the test driver; its output on stdout.
-drv() { "$WINE64" "$LW_DRIVER" "$@"; }
+drv() { "$LW_WINE" "$LW_DRIVER" "$@"; }
 
 # must DESCRIPTION CMD...: a step of the scenario; stops it on failure.
 must() {
@@ -420,7 +420,7 @@ expect_banners() {
 # reg_get ROOT\KEY NAME: prints "TYPE DATA" as reg query shows them.
 reg_get() {
   local out line
-  out=$("$WINE64" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
+  out=$("$LW_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
   while IFS= read -r line; do
     if [[ "$line" =~ ^\ +([^ ]+)\ +(REG_[A-Z_]+)\ *(.*)$ ]] &&
       [[ "${BASH_REMATCH[1],,}" == "${2,,}" ]]; then
