@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include "ui/resource.h"
 #include "platform/sim/sim_test.h"
 
 namespace lw {
@@ -64,7 +65,7 @@ TEST_F(HandOverTest, MissingChildShowsTheBoxLogsWhyAndStops) {
             "Beginning Tarvel Brannock Linkwright\r\n"
             "----------------------------------\r\n"
             "*** Tue Dec 08 00:00:00 2026\n"
-            "*** Build: D305k\r\n"
+            "*** Build: " LW_BUILD_CODE "\r\n"
             "ERROR: Could not start Linkwright64.exe from the folder of this program. 2: "
             "The system cannot find the file specified.\r\n"
             "Install aborted / failed.\r\n");

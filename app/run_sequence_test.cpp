@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "hostcfg/activesync.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/resource.h"
 #include "gtest/gtest.h"
 
 namespace lw {
@@ -64,7 +65,7 @@ const char kBanner[] =
     "Beginning Tarvel Brannock Linkwright\r\n"
     "----------------------------------\r\n"
     "*** Wed Jun 03 09:05:01 2026\n"
-    "*** Build: D305k\r\n";
+    "*** Build: " LW_BUILD_CODE "\r\n";
 
 TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   SimPlatform& sim = processSim();
@@ -151,7 +152,7 @@ TEST(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
   RecordingStages stages;
   runSequence(stages);
   EXPECT_NE(sim.fileText("C:\\work\\LinkwrightLog.txt")
-                .find("----------------------------------\r\n*** unknown time\n*** Build: D305k\r\n"),
+                .find("----------------------------------\r\n*** unknown time\n*** Build: " LW_BUILD_CODE "\r\n"),
             std::string::npos);
 }
 

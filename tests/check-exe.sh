@@ -67,19 +67,27 @@ missing=$(awk -v arch="$arch" -v floor="$floor" '
   }' FS='\t' "$here"/winapi/*.txt FS=' ' - <<<"$imports")
 [ -z "$missing" ] || fail "imports that Windows $floor lacks: $(echo $missing)"
 
-# Version strings are UTF-16 in the resource section.
+# The version resource, against the header the resource script is built
+# from: its strings are UTF-16, its fixed version four 16-bit numbers.
+header_value() { sed -n "s/^#define $1 \"\{0,1\}\([^\"]*\)\"\{0,1\}\$/\1/p" "$here/../ui/resource.h"; }
+build_code=$(header_value LW_BUILD_CODE)
+version_text=$(header_value LW_VERSION_TEXT)
 utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n'; }
 hex=$(od -An -tx1 -v "$exe" | tr -d ' \n')
-for text in "Release Build  Datecode: D305k" "3.0.1.1" "$name"; do
+for text in "Release Build  Datecode: $build_code" "$version_text" "$name"; do
   grep -q "$(utf16 "$text")" <<<"$hex" || fail "version resource lacks '$text'"
 done
-# FILEVERSION 3.0.1.1 as VS_FIXEDFILEINFO stores it: MS 0x00030000, LS 0x00010001.
-grep -q "bd04effe0000010000000300010001000000030001000100" <<<"$hex" \
-  || fail "fixed file version is not 3.0.1.1"
+# VS_FIXEDFILEINFO: signature, structure version, then the file version as
+# MS (major, minor) and LS (patch, build) words, each little-endian.
+IFS=. read -r v1 v2 v3 v4 <<<"$version_text"
+le16() { printf '%02x%02x' $(($1 & 255)) $(($1 >> 8)); }
+fixed="bd04effe00000100$(le16 "$v2")$(le16 "$v1")$(le16 "$v4")$(le16 "$v3")"
+grep -q "$fixed" <<<"$hex" || fail "fixed file version is not $version_text"
 
 manifest=$(grep -a -o -z '<?xml.*</assembly>' "$exe" | tr -d '\0')
 [ -n "$manifest" ] || fail "no manifest"
-for text in "processorArchitecture=\"$manifest_arch\"" 'level="requireAdministrator"' \
+for text in "version=\"$version_text\" processorArchitecture=\"$manifest_arch\"" \
+  'level="requireAdministrator"' \
   'Microsoft.Windows.Common-Controls' '<dpiAware' \
   '<trustInfo xmlns="urn:schemas-microsoft-com:asm.v2">'; do
   grep -qF "$text" <<<"$manifest" || fail "manifest lacks $text"

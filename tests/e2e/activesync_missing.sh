@@ -15,7 +15,7 @@ lw_expect_exit 1
 
 expect_banners 1
 expect_log_in_order $'ERROR: Could not locate ActiveSync\r\n' "$ABORTED"
-expect_log_ends_with $'*** Build: D305k\r\nERROR: Could not locate ActiveSync\r\n'"$ABORTED"
+expect_log_ends_with "*** Build: $BUILD_CODE"$'\r\nERROR: Could not locate ActiveSync\r\n'"$ABORTED"
 expect_no_file 'C:\windows\system32\drivers\abkBackup'
 expect_eq "files in C:\\windows\\inf" "$(inf_listing)" "$before"
 expect_reg_absent "$USBFLAGS_KEY" IgnoreHWSerNum5E2D0001

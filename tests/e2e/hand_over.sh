@@ -32,7 +32,7 @@ answer_box Linkwright "$IDOK" "$MISSING_TEXT"
 lw_expect_exit 1
 expect_no_file 'C:\run\handed-over.txt'
 expect_banners 1
-expect_log_ends_with $'*** Build: D305k\r\nERROR: Could not start Linkwright64.exe from the folder of this program. 2: File not found.\r\n'"$ABORTED"
+expect_log_ends_with "*** Build: $BUILD_CODE"$'\r\nERROR: Could not start Linkwright64.exe from the folder of this program. 2: File not found.\r\n'"$ABORTED"
 
 # A program path longer than MAX_PATH: refused, not cut short to a folder
 # that might hold another Linkwright64.exe.

@@ -22,24 +22,29 @@ source "$E2E_DIR/../../scripts/wine-env.sh"
 # Seconds a single run of Linkwright may take before it is killed.
 : "${E2E_RUN_TIMEOUT:=90}"
 
+# Ids and the build code, from the header the resource script and the code
+# share.
+header_value() {
+  sed -n "s/^#define $1 \"\{0,1\}\([^\"]*\)\"\{0,1\}\$/\1/p" "$E2E_DIR/../../ui/resource.h"
+}
+BUILD_CODE=$(header_value LW_BUILD_CODE)
+ID_BACK=$(header_value IDC_BACK)
+ID_INSTALL=$(header_value IDC_INSTALL)
+ID_CANCEL=$(header_value IDC_CANCEL)
+ID_BUILD=$(header_value IDC_BUILD_CODE)
+ID_GENERIC=$(header_value IDC_GENERIC_DEVICE)
+ID_SYNC_PATH=$(header_value IDC_SYNC_INF_PATH)
+ID_STORAGE_PATH=$(header_value IDC_STORAGE_INF_PATH)
+ID_RESULT=$(header_value IDC_RESULT_TEXT)
+ID_VIEW_LOG=$(header_value IDC_VIEW_LOG)
+ID_EXIT=$(header_value IDC_EXIT)
 # Pages: caption and a control that only that page has.
 TITLE="Tarvel Brannock Linkwright"
 INF_TITLE="Tarvel Brannock Linkwright (inf)"
-WELCOME=1009
-INF_PAGE=1100
-FINISH=3001
+WELCOME=$ID_BUILD
+INF_PAGE=$ID_SYNC_PATH
+FINISH=$ID_RESULT
 PROGRESS='65535~Please Wait!'
-# Controls.
-ID_BACK=1000
-ID_INSTALL=1001
-ID_CANCEL=1002
-ID_BUILD=1009
-ID_GENERIC=1011
-ID_SYNC_PATH=1100
-ID_STORAGE_PATH=1102
-ID_RESULT=3001
-ID_VIEW_LOG=3002
-ID_EXIT=3003
 # Message boxes: the text control and the buttons.
 BOX_TEXT=65535
 IDOK=1
@@ -393,7 +398,7 @@ log_bracket_value() {
 
 # A complete banner: three lines, the ctime-style time line ending in LF
 # alone (two-digit day), and the build line.
-BANNER_RE="${RULE}Beginning Tarvel Brannock Linkwright"$'\r\n'"${RULE}"'\*\*\* (Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) (0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4}'$'\n''\*\*\* Build: D305k'$'\r\n'
+BANNER_RE="${RULE}Beginning Tarvel Brannock Linkwright"$'\r\n'"${RULE}"'\*\*\* (Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) (0[1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4}'$'\n''\*\*\* Build: '"$BUILD_CODE"$'\r\n'
 
 # expect_banners N: the log holds N runs; each starts with a complete banner,
 # the first at the start of the file, the others right after a CR LF.
@@ -524,7 +529,7 @@ STORAGE_VENDOR_LINES=('%Brannock%=Brannock' '[Brannock]'
 # unchecked), optionally tick "Install as a generic device", press Install.
 welcome_install() {
   must "the Welcome page did not appear" drv wait "$TITLE" "$WELCOME"
-  expect_eq "build code on the Welcome page" "$(ctl_text "$TITLE" "$WELCOME" "$ID_BUILD")" D305k
+  expect_eq "build code on the Welcome page" "$(ctl_text "$TITLE" "$WELCOME" "$ID_BUILD")" "$BUILD_CODE"
   expect_eq "check box on opening" "$(drv checked "$TITLE" "$WELCOME" "$ID_GENERIC" | tr -d '\r')" 0
   if [ "${1:-}" = tick ]; then
     must "could not tick the check box" drv click "$TITLE" "$WELCOME" "$ID_GENERIC"
