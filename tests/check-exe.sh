@@ -2,8 +2,9 @@
 # check-exe.sh EXE i386|x86_64: checks what a built Windows program declares
 # against the oldest Windows it must run on (XP SP2, NT 5.1, for i386; XP x64,
 # NT 5.2, for x86_64): the machine, a GUI subsystem of at most that version,
-# NX and ASLR, imports that exist in that Windows' system DLLs (the lists in
-# tests/winapi), the version resource and a manifest in the form XP loads.
+# NX and ASLR, the stack protector, imports that exist in that Windows'
+# system DLLs (the lists in tests/winapi), the version resource and a
+# manifest in the form XP loads.
 set -euo pipefail
 exe=$1
 arch=$2
@@ -27,6 +28,10 @@ flags="DYNAMIC_BASE NX_COMPAT"
 for flag in $flags; do
   grep -qw "$flag" <<<"$dump" || fail "DllCharacteristics lack $flag"
 done
+
+# Built with the stack protector: its runtime (libssp) is linked in.
+grep -q 'stack smashing detected' "$exe" || fail "no stack protector"
+flags="$flags stack-protector"
 
 # Each import as "dll name" (an import by ordinal has no name: "#N").
 imports=$(awk '
