@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/log.h"
+#include "app/process_state.h"
 #include "platform/platform.h"
 #include "ui/resource.h"
 
@@ -57,10 +58,7 @@ void formatBannerTime(const std::tm* when, char (&text)[32]) {
                 when->tm_year + 1900);
 }
 
-InstallJob& processJob() {
-  static InstallJob job;
-  return job;
-}
+InstallJob& processJob() { return processState().job; }
 
 int runSequence(WizardStages& stages) {
   openLog();

@@ -1,30 +1,16 @@
 #include "app/run_sequence.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/log.h"
 #include "hostcfg/activesync.h"
-#include "platform/sim/sim_platform.h"
-#include "gtest/gtest.h"
+#include "platform/sim/sim_test.h"
 
 namespace lw {
 namespace {
 
-// The run registers its job teardown at process exit, so the simulated
-// Windows it uses must outlive the test: one per process, removed at exit
-// after that teardown (exit handlers run in reverse order).
-SimPlatform* sim = nullptr;
-void removeSim() { delete sim; }
-SimPlatform& processSim() {
-  if (!sim) {
-    sim = new SimPlatform;
-    std::atexit(removeSim);
-  }
-  setPlatform(sim);
-  return *sim;
-}
+using RunSequenceTest = SimTest;
 
 struct RecordingStages : WizardStages {
   int preResult = 0;
@@ -66,8 +52,7 @@ const char kBanner[] =
     "*** Wed Jun 03 09:05:01 2026\n"
     "*** Build: D305k\r\n";
 
-TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   sim.setLocalTime(june3());
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 4);
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 5);
@@ -82,8 +67,7 @@ TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   EXPECT_EQ(logFilePath() == nullptr, false);  // recomputed after close
 }
 
-TEST(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
   sim.setLocalTime(june3());
   sim.putFile("C:\\work\\LinkwrightLog.txt", "earlier run\r\n");
   RecordingStages stages;
@@ -95,16 +79,14 @@ TEST(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
                 "ERROR: Could not locate ActiveSync\r\npre\r\nInstall aborted / failed.\r\n");
 }
 
-TEST(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
-  processSim();
+TEST_F(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
   RecordingStages stages;
   stages.installResult = 1;
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_FALSE(stages.succeededAtFinish);
 }
 
-TEST(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
   sim.makeDirectory("C:\\work\\LinkwrightLog.txt");
   RecordingStages stages;
   EXPECT_EQ(runSequence(stages), 0);
@@ -145,8 +127,7 @@ TEST(BannerTimeTest, UnknownTimeWhenTimeCannotBeWritten) {
   EXPECT_STREQ(text, "unknown time\n");
 }
 
-TEST(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
   sim.failLocalTime();
   RecordingStages stages;
   runSequence(stages);

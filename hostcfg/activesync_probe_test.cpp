@@ -6,7 +6,8 @@
 namespace lw {
 namespace {
 
-// Each test runs in a process of its own, so the probe's cache starts empty.
+// The fixture resets the process's state after each test, so the probe's
+// cache starts empty.
 class ActiveSyncProbeTest : public LoggedSimTest {
  protected:
   void putVersion(uint32_t major, uint32_t minor) {
