@@ -32,10 +32,10 @@ void writeBanner() {
   logText("\r\n");
 }
 
-int stop() {
+ExitCode stop() {
   logText(kAborted);
   closeLog();
-  return 1;
+  return ExitStopped;
 }
 
 }  // namespace
@@ -60,19 +60,19 @@ void formatBannerTime(const std::tm* when, char (&text)[32]) {
 
 InstallJob& processJob() { return processState().job; }
 
-int runSequence(WizardStages& stages) {
+ExitCode runSequence(WizardStages& stages) {
   openLog();
   writeBanner();
   InstallJob& job = processJob();
   std::atexit(destroyProcessUpdaters);
-  if (job.createUpdaters() != 0) return stop();
-  if (stages.preInstall(job) != 0) return stop();
+  if (job.createUpdaters() != StepOk) return stop();
+  if (stages.preInstall(job) != StepOk) return stop();
   // An install step that could not finish its work is a failed install:
   // the finish page must not report success for it.
-  if (stages.installStep(job) != 0) job.markFailed();
+  if (stages.installStep(job) != StepOk) job.markFailed();
   stages.finishPage(job);
   closeLog();
-  return 0;
+  return ExitCompleted;
 }
 
 }  // namespace lw

@@ -13,23 +13,23 @@ namespace {
 using RunSequenceTest = SimTest;
 
 struct RecordingStages : WizardStages {
-  int preResult = 0;
-  int installResult = 0;
+  StepResult preResult = StepOk;
+  StepResult installResult = StepOk;
   std::vector<std::string> calls;
   bool succeededAtFinish = true;
-  int preInstall(InstallJob&) override {
+  StepResult preInstall(InstallJob&) override {
     calls.push_back("pre");
     logText("pre\r\n");
     return preResult;
   }
-  int installStep(InstallJob&) override {
+  StepResult installStep(InstallJob&) override {
     calls.push_back("install");
     return installResult;
   }
-  int finishPage(InstallJob& job) override {
+  StepResult finishPage(InstallJob& job) override {
     calls.push_back("finish");
     succeededAtFinish = job.succeeded();
-    return 0;
+    return StepOk;
   }
 };
 
@@ -71,7 +71,7 @@ TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
   sim.setLocalTime(june3());
   sim.putFile("C:\\work\\LinkwrightLog.txt", "earlier run\r\n");
   RecordingStages stages;
-  stages.preResult = 1;
+  stages.preResult = StepFailed;
   EXPECT_EQ(runSequence(stages), 1);
   EXPECT_EQ(stages.calls, std::vector<std::string>{"pre"});
   EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
@@ -81,7 +81,7 @@ TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
 
 TEST_F(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
   RecordingStages stages;
-  stages.installResult = 1;
+  stages.installResult = StepFailed;
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_FALSE(stages.succeededAtFinish);
 }
@@ -92,7 +92,7 @@ TEST_F(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_EQ(stages.calls.size(), 3u);
   RecordingStages cancelled;
-  cancelled.preResult = 4;
+  cancelled.preResult = StepFailed;
   EXPECT_EQ(runSequence(cancelled), 1);
 }
 

@@ -5,10 +5,10 @@
 
 namespace lw {
 
-int centerDialog(HWND page) {
+StepResult centerDialog(HWND page) {
   HWND reference = GetParent(page);
   if (!reference) reference = GetDesktopWindow();
-  if (!reference) return 1;
+  if (!reference) return StepFailed;
   RECT outer{};
   RECT inner{};
   GetWindowRect(reference, &outer);
@@ -21,7 +21,7 @@ int centerDialog(HWND page) {
   HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
   SendMessageA(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  return 0;
+  return StepOk;
 }
 
 void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) {
@@ -51,7 +51,7 @@ void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) 
   SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-int chooseInfFile(HWND owner, char* path, DWORD size) {
+StepResult chooseInfFile(HWND owner, char* path, DWORD size) {
   // A string literal ends with its own NUL, so the list ends with two.
   static const char kFilter[] = "Device Install Scripts (*.INF)\0*.INF\0All Files (*)\0*\0";
   OPENFILENAMEA dialog{};
@@ -64,7 +64,7 @@ int chooseInfFile(HWND owner, char* path, DWORD size) {
   dialog.lpstrTitle = "Select a File";
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   dialog.lpstrDefExt = "inf";
-  return GetOpenFileNameA(&dialog) ? 0 : 1;
+  return GetOpenFileNameA(&dialog) ? StepOk : StepFailed;
 }
 
 int showPage(HINSTANCE module, int templateId, DLGPROC procedure) {

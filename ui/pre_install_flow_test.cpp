@@ -164,14 +164,11 @@ struct FakeFields : InfPathFields {
 
 class StoreInfPathsTest : public LoggedSimTest {
  protected:
-  // The validation message, or "" when none was thrown.
+  // The validation message, or "" when both fields passed.
   std::string validation() {
-    try {
-      result = storeInfPaths(fields, sources);
-    } catch (const char* message) {
-      return message;
-    }
-    return "";
+    InfPathsResult stored = storeInfPaths(fields, sources);
+    result = stored.result;
+    return stored.validationMessage ? stored.validationMessage : "";
   }
   FakeFields fields;
   FakeSources sources;
