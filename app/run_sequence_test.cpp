@@ -79,6 +79,18 @@ TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
                 "ERROR: Could not locate ActiveSync\r\npre\r\nInstall aborted / failed.\r\n");
 }
 
+TEST_F(RunSequenceTest, UpdaterThatCannotBeCreatedEndsTheRunBeforeAnyPage) {
+  sim.setLocalTime(june3());
+  sim.failAllocation(1);  // the log's path comes first, then the sync updater
+  RecordingStages stages;
+  EXPECT_EQ(runSequence(stages), 1);
+  EXPECT_TRUE(stages.calls.empty());
+  EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
+            std::string(kBanner) +
+                "ERROR: Could not allocate memory for wceusbsh updator.\r\n"
+                "Install aborted / failed.\r\n");
+}
+
 TEST_F(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
   RecordingStages stages;
   stages.installResult = StepFailed;

@@ -221,6 +221,18 @@ TEST_F(StoreInfPathsTest, OutOfMemoryStoresNothing) {
             "ERROR: Could not allocate memory for usbstor path.\r\n");
 }
 
+TEST_F(StoreInfPathsTest, BackStoresBothTypedPathsAndSaysNothingOfAnEmptyField) {
+  fields.text[0] = "C:\\a.inf";
+  fields.text[1] = "C:\\b.inf";
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(sources.stored, (std::vector<std::string>{"0:C:\\a.inf", "1:C:\\b.inf"}));
+  fields.text[0] = "C:\\c.inf";
+  fields.text[1] = "";
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(sources.stored.size(), 2u);
+  EXPECT_EQ(log(), "");
+}
+
 TEST_F(StoreInfPathsTest, RefusedSyncPathLeavesTheOtherAlone) {
   fields.text[0] = "C:\\a.inf";
   fields.text[1] = "C:\\b.inf";
