@@ -28,8 +28,8 @@ TEST_F(ActiveSyncProbeTest, Version30IsUnsupportedAfterBothVersionLines) {
             "ActiveSync major version is 3\r\n"
             "ActiveSync minor version is 0\r\n"
             "WARNING: Unsupported ActiveSync version.\r\n");
-  EXPECT_EQ(sim.keyOpenings(),
-            std::vector<std::string>{"open HKLM\\Software\\Microsoft\\Windows CE Services 0x20019"});
+  EXPECT_EQ(sim.keyOpenings(), std::vector<std::string>{
+                                   "open HKLM\\Software\\Microsoft\\Windows CE Services 0x20019"});
   EXPECT_EQ(sim.openKeys(), 0);
 }
 

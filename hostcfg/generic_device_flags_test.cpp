@@ -17,8 +17,9 @@ using GenericDeviceFlagsTest = LoggedSimTest;
 
 TEST_F(GenericDeviceFlagsTest, SetCreatesKeyWithExactlySixSingleByteValues) {
   EXPECT_TRUE(writeGenericDeviceFlags(true));
-  EXPECT_EQ(sim.keyOpenings(), std::vector<std::string>{
-                                   "create HKLM\\SYSTEM\\CurrentControlSet\\Control\\UsbFlags 0x20006"});
+  EXPECT_EQ(sim.keyOpenings(),
+            std::vector<std::string>{
+                "create HKLM\\SYSTEM\\CurrentControlSet\\Control\\UsbFlags 0x20006"});
   // The names exactly as written: the registry ignores case, Windows' lookup
   // of these flags does not.
   EXPECT_EQ(sim.valueNames(RegRoot::LocalMachine, kUsbFlags), kSixNames);

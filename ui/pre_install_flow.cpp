@@ -28,9 +28,7 @@ const char* fieldLengthProblem(size_t length, const char* tooLong, const char* m
   return nullptr;
 }
 
-InfPathsResult notStored(const char* validationMessage) {
-  return {StepFailed, validationMessage};
-}
+InfPathsResult notStored(const char* validationMessage) { return {StepFailed, validationMessage}; }
 
 }  // namespace
 
@@ -88,16 +86,16 @@ StepResult runPreInstall(PreInstallPages& pages, InfSources& sources) {
 }
 
 InfPathsResult storeInfPaths(InfPathFields& fields, InfSources& sources) {
-  // Checked in this order and stopped at the first problem, so only one
-  // message is ever shown.
-  size_t syncLength = fields.textLength(SyncUpdaterIndex);
-  if (const char* problem = fieldLengthProblem(syncLength, "The path for wceusbsh.inf is too long.",
-                                               "The path for wceusbsh.inf has not been specified."))
-    return notStored(problem);
-  size_t storageLength = fields.textLength(StorageUpdaterIndex);
-  if (const char* problem = fieldLengthProblem(storageLength, "The path for usbstor.inf is too long.",
-                                               "The path for usbstor.inf has not been specified."))
-    return notStored(problem);
+  // The first problem found is the only one shown.
+  const size_t syncLength = fields.textLength(SyncUpdaterIndex);
+  const char* problem = fieldLengthProblem(syncLength, "The path for wceusbsh.inf is too long.",
+                                           "The path for wceusbsh.inf has not been specified.");
+  const size_t storageLength = fields.textLength(StorageUpdaterIndex);
+  if (!problem) {
+    problem = fieldLengthProblem(storageLength, "The path for usbstor.inf is too long.",
+                                 "The path for usbstor.inf has not been specified.");
+  }
+  if (problem) return notStored(problem);
 
   PlatformBuffer syncPath(syncLength + 2);
   if (!syncPath) {
