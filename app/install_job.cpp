@@ -21,8 +21,8 @@ DeviceDriverUpdate* newUpdater() {
 
 }  // namespace
 
-int InstallJob::createUpdaters() {
-  if (updatersCreated_) return 0;
+StepResult InstallJob::createUpdaters() {
+  if (updatersCreated_) return StepOk;
   // Recorded first, so that a failed attempt is not repeated.
   updatersCreated_ = true;
   // The sync updater comes first: its construction runs the ActiveSync
@@ -30,14 +30,14 @@ int InstallJob::createUpdaters() {
   updaters_[SyncUpdaterIndex] = newUpdater<WceusbshUpdate>();
   if (!updaters_[SyncUpdaterIndex]) {
     logText("ERROR: Could not allocate memory for wceusbsh updator.\r\n");
-    return 1;
+    return StepFailed;
   }
   updaters_[StorageUpdaterIndex] = newUpdater<UsbstorUpdate>();
   if (!updaters_[StorageUpdaterIndex]) {
     logText("ERROR: Could not allocate memory for usbstor updator.\r\n");
-    return 1;
+    return StepFailed;
   }
-  return 0;
+  return StepOk;
 }
 
 DeviceDriverUpdate* InstallJob::updater(int index) const {

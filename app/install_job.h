@@ -2,6 +2,8 @@
 // install went, and the two driver updaters it owns.
 #pragma once
 
+#include "app/step_result.h"
+
 namespace lw {
 
 class DeviceDriverUpdate;
@@ -11,8 +13,8 @@ enum UpdaterIndex { SyncUpdaterIndex = 0, StorageUpdaterIndex = 1 };
 class InstallJob {
  public:
   // Creates the sync updater and then the mass-storage one, once per
-  // process; 1 when one could not be created.
-  int createUpdaters();
+  // process; StepFailed when one could not be created.
+  StepResult createUpdaters();
   DeviceDriverUpdate* updater(int index) const;
   bool genericDevice() const { return genericDevice_; }
   void setGenericDevice(bool generic) { genericDevice_ = generic; }

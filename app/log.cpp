@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/process_state.h"
 #include "platform/platform.h"
 
 namespace lw {
@@ -12,12 +13,10 @@ namespace {
 constexpr uint32_t kPathBufferSize = 262;
 constexpr char kLogFileName[] = "LinkwrightLog.txt";
 
-char* cachedPath = nullptr;
-FileHandle logFile = nullptr;
-
 }  // namespace
 
 const char* logFilePath() {
+  char*& cachedPath = processState().logPath;
   if (cachedPath) return cachedPath;
   char* path = static_cast<char*>(platform().allocate(kPathBufferSize));
   if (!path) return nullptr;
@@ -36,10 +35,12 @@ const char* logFilePath() {
 
 void openLog() {
   const char* path = logFilePath();
+  FileHandle& logFile = processState().logFile;
   if (path && !logFile) logFile = platform().openAppend(path);
 }
 
 void logText(const char* text) {
+  const FileHandle logFile = processState().logFile;
   if (text && logFile) platform().writeFile(logFile, text, std::strlen(text));
 }
 
@@ -50,7 +51,7 @@ void logNumber(int32_t value) {
 }
 
 void logSystemError(uint32_t code) {
-  if (!logFile) return;
+  if (!processState().logFile) return;
   char* text = platform().systemMessage(code);
   if (!text) return;
   logText(text);
@@ -58,10 +59,11 @@ void logSystemError(uint32_t code) {
 }
 
 void closeLog() {
-  if (logFile) platform().closeFile(logFile);
-  logFile = nullptr;
-  platform().release(cachedPath);
-  cachedPath = nullptr;
+  ProcessState& state = processState();
+  if (state.logFile) platform().closeFile(state.logFile);
+  state.logFile = nullptr;
+  platform().release(state.logPath);
+  state.logPath = nullptr;
 }
 
 }  // namespace lw

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/log.h"
+#include "app/process_state.h"
 #include "platform/platform.h"
 #include "ui/resource.h"
 
@@ -36,7 +37,7 @@ void writeBanner() {
 ExitCode stopRun() {
   logText(kAborted);
   closeLog();
-  return kExitRunStopped;
+  return ExitStopped;
 }
 
 void formatBannerTime(const std::tm* when, char (&text)[32]) {
@@ -57,24 +58,21 @@ void formatBannerTime(const std::tm* when, char (&text)[32]) {
                 when->tm_year + 1900);
 }
 
-InstallJob& processJob() {
-  static InstallJob job;
-  return job;
-}
+InstallJob& processJob() { return processState().job; }
 
-int runSequence(WizardStages& stages) {
+ExitCode runSequence(WizardStages& stages) {
   openLog();
   writeBanner();
   InstallJob& job = processJob();
   std::atexit(destroyProcessUpdaters);
-  if (job.createUpdaters() != 0) return stopRun();
-  if (stages.preInstall(job) != 0) return stopRun();
+  if (job.createUpdaters() != StepOk) return stopRun();
+  if (stages.preInstall(job) != StepOk) return stopRun();
   // An install step that could not finish its work is a failed install:
   // the finish page must not report success for it.
-  if (stages.installStep(job) != 0) job.markFailed();
+  if (stages.installStep(job) != StepOk) job.markFailed();
   stages.finishPage(job);
   closeLog();
-  return kExitRunCompleted;
+  return ExitCompleted;
 }
 
 }  // namespace lw

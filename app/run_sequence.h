@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/install_job.h"
+#include "app/step_result.h"
 
 namespace lw {
 
@@ -12,30 +13,29 @@ namespace lw {
 class WizardStages {
  public:
   virtual ~WizardStages() = default;
-  // 0 when the install is to go on.
-  virtual int preInstall(InstallJob& job) = 0;
-  // 0, or 1 when the step could not run or finish its work.
-  virtual int installStep(InstallJob& job) = 0;
-  virtual int finishPage(InstallJob& job) = 0;
+  // StepOk when the install is to go on.
+  virtual StepResult preInstall(InstallJob& job) = 0;
+  // StepFailed when the step could not run or finish its work.
+  virtual StepResult installStep(InstallJob& job) = 0;
+  virtual StepResult finishPage(InstallJob& job) = 0;
+};
+
+// The process exit code.
+enum ExitCode : int {
+  ExitCompleted = 0,  // the run reached the install step
+  ExitStopped = 1,    // the run stopped before it
 };
 
 // The process's one job; its updaters are destroyed at process exit.
 InstallJob& processJob();
-
-// The process exit codes.
-enum ExitCode : int {
-  kExitRunCompleted = 0,  // the install step ran, whatever its outcome
-  kExitRunStopped = 1,    // the run stopped before the install step
-};
 
 // The run's opening lines in the log: rule, title, rule, time, build.
 void writeBanner();
 // Ends a run that cannot go on: the abort line, the log closed.
 ExitCode stopRun();
 
-// Runs the whole sequence and returns the exit code: 1 when the run stopped
-// before the install step, 0 otherwise.
-int runSequence(WizardStages& stages);
+// Runs the whole sequence and returns the process exit code.
+ExitCode runSequence(WizardStages& stages);
 
 // The time as the C library's ctime writes it, but with the day always in
 // two digits: "Wed Jun 03 09:05:01 2026\n". "unknown time\n" when the time

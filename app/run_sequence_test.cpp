@@ -1,50 +1,36 @@
 #include "app/run_sequence.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/log.h"
 #include "hostcfg/activesync.h"
-#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_test.h"
 #include "ui/resource.h"
-#include "gtest/gtest.h"
 
 namespace lw {
 namespace {
 
-// The run registers its job teardown at process exit, so the simulated
-// Windows it uses must outlive the test: one per process, removed at exit
-// after that teardown (exit handlers run in reverse order).
-SimPlatform* sim = nullptr;
-void removeSim() { delete sim; }
-SimPlatform& processSim() {
-  if (!sim) {
-    sim = new SimPlatform;
-    std::atexit(removeSim);
-  }
-  setPlatform(sim);
-  return *sim;
-}
+using RunSequenceTest = SimTest;
 
 struct RecordingStages : WizardStages {
-  int preResult = 0;
-  int installResult = 0;
+  StepResult preResult = StepOk;
+  StepResult installResult = StepOk;
   std::vector<std::string> calls;
   bool succeededAtFinish = true;
-  int preInstall(InstallJob&) override {
+  StepResult preInstall(InstallJob&) override {
     calls.push_back("pre");
     logText("pre\r\n");
     return preResult;
   }
-  int installStep(InstallJob&) override {
+  StepResult installStep(InstallJob&) override {
     calls.push_back("install");
     return installResult;
   }
-  int finishPage(InstallJob& job) override {
+  StepResult finishPage(InstallJob& job) override {
     calls.push_back("finish");
     succeededAtFinish = job.succeeded();
-    return 0;
+    return StepOk;
   }
 };
 
@@ -67,8 +53,7 @@ const char kBanner[] =
     "*** Wed Jun 03 09:05:01 2026\n"
     "*** Build: " LW_BUILD_CODE "\r\n";
 
-TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   sim.setLocalTime(june3());
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 4);
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 5);
@@ -83,12 +68,11 @@ TEST(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   EXPECT_EQ(logFilePath() == nullptr, false);  // recomputed after close
 }
 
-TEST(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
   sim.setLocalTime(june3());
   sim.putFile("C:\\work\\LinkwrightLog.txt", "earlier run\r\n");
   RecordingStages stages;
-  stages.preResult = 1;
+  stages.preResult = StepFailed;
   EXPECT_EQ(runSequence(stages), 1);
   EXPECT_EQ(stages.calls, std::vector<std::string>{"pre"});
   EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
@@ -96,22 +80,32 @@ TEST(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
                 "ERROR: Could not locate ActiveSync\r\npre\r\nInstall aborted / failed.\r\n");
 }
 
-TEST(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
-  processSim();
+TEST_F(RunSequenceTest, UpdaterThatCannotBeCreatedEndsTheRunBeforeAnyPage) {
+  sim.setLocalTime(june3());
+  sim.failAllocation(1);  // the log's path comes first, then the sync updater
   RecordingStages stages;
-  stages.installResult = 1;
+  EXPECT_EQ(runSequence(stages), 1);
+  EXPECT_TRUE(stages.calls.empty());
+  EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
+            std::string(kBanner) +
+                "ERROR: Could not allocate memory for wceusbsh updator.\r\n"
+                "Install aborted / failed.\r\n");
+}
+
+TEST_F(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
+  RecordingStages stages;
+  stages.installResult = StepFailed;
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_FALSE(stages.succeededAtFinish);
 }
 
-TEST(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
   sim.makeDirectory("C:\\work\\LinkwrightLog.txt");
   RecordingStages stages;
   EXPECT_EQ(runSequence(stages), 0);
   EXPECT_EQ(stages.calls.size(), 3u);
   RecordingStages cancelled;
-  cancelled.preResult = 4;
+  cancelled.preResult = StepFailed;
   EXPECT_EQ(runSequence(cancelled), 1);
 }
 
@@ -146,8 +140,7 @@ TEST(BannerTimeTest, UnknownTimeWhenTimeCannotBeWritten) {
   EXPECT_STREQ(text, "unknown time\n");
 }
 
-TEST(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
-  SimPlatform& sim = processSim();
+TEST_F(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
   sim.failLocalTime();
   RecordingStages stages;
   runSequence(stages);

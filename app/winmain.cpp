@@ -38,7 +38,7 @@ int WINAPI WinMain(HINSTANCE moduleHandle, HINSTANCE, LPSTR, int) {
   lw::setPlatform(&win32);
 #ifndef _WIN64
   lw::Win32HandOverHost handOver;
-  int exitCode = lw::kExitRunCompleted;
+  int exitCode = lw::ExitCompleted;
   if (lw::handOverTo64Bit(handOver, &exitCode) == lw::HandOver::HandedOver) return exitCode;
 #endif
   lw::Win32WizardStages stages(moduleHandle);

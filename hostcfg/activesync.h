@@ -20,8 +20,13 @@ extern const char activeSyncKeyPath[];
 // Reads, logs and classifies the installed version once per process.
 ActiveSyncGen probeActiveSync();
 
-// Sets the USB bit of the current user's ConnectTypesAllowed: 0 done or
-// already set, 1 could not write it, 4 key or value missing or mistyped.
-int enableActiveSyncUsb();
+enum UsbSettingResult : int {
+  UsbOk = 0,               // USB was already allowed, or is now
+  UsbWriteFailed = 1,      // the bit was missing and could not be written
+  UsbNotConfigurable = 4,  // no key, or no DWORD value, to change
+};
+
+// Sets the USB bit of the current user's ConnectTypesAllowed.
+UsbSettingResult enableActiveSyncUsb();
 
 }  // namespace lw

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "app/log.h"
+#include "app/process_state.h"
 #include "hostcfg/activesync.h"
 #include "platform/platform.h"
 
@@ -10,8 +11,6 @@ namespace lw {
 const char activeSyncKeyPath[] = "Software\\Microsoft\\Windows CE Services";
 
 namespace {
-
-ActiveSyncGen cachedGen = NotProbed;
 
 // One version number: a query offering exactly 4 bytes, so a longer value
 // fails here; the type is only collected, the caller judges it.
@@ -32,6 +31,7 @@ ActiveSyncGen classify(uint32_t major, uint32_t minor) {
 }  // namespace
 
 ActiveSyncGen probeActiveSync() {
+  ActiveSyncGen& cachedGen = processState().activeSyncGen;
   if (cachedGen != NotProbed) return cachedGen;
   // Every failure below leaves NotFound behind, so it is not retried.
   cachedGen = NotFound;

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "hostcfg/activesync.h"
 #include "hostcfg/logged_sim_test.h"
@@ -6,7 +7,8 @@
 namespace lw {
 namespace {
 
-// Each test runs in a process of its own, so the probe's cache starts empty.
+// The fixture resets the process's state after each test, so the probe's
+// cache starts empty.
 class ActiveSyncProbeTest : public LoggedSimTest {
  protected:
   void putVersion(uint32_t major, uint32_t minor) {
@@ -26,6 +28,8 @@ TEST_F(ActiveSyncProbeTest, Version30IsUnsupportedAfterBothVersionLines) {
             "ActiveSync major version is 3\r\n"
             "ActiveSync minor version is 0\r\n"
             "WARNING: Unsupported ActiveSync version.\r\n");
+  EXPECT_EQ(sim.keyOpenings(), std::vector<std::string>{
+                                   "open HKLM\\Software\\Microsoft\\Windows CE Services 0x20019"});
   EXPECT_EQ(sim.openKeys(), 0);
 }
 

@@ -13,9 +13,7 @@ constexpr uint32_t kUsbAllowed = 0x8;
 constexpr uint32_t kUsbKeyAccess = kKeyRead | kKeySetValue | kKeyCreateSubKey;  // 0x2001F
 constexpr char kConnectTypes[] = "ConnectTypesAllowed";
 
-enum { UsbOk = 0, UsbWriteFailed = 1, UsbNotConfigurable = 4 };
-
-int finish(RegKey key, const char* line, int result) {
+UsbSettingResult finish(RegKey key, const char* line, UsbSettingResult result) {
   logText(line);
   platform().closeKey(key);
   return result;
@@ -23,7 +21,7 @@ int finish(RegKey key, const char* line, int result) {
 
 }  // namespace
 
-int enableActiveSyncUsb() {
+UsbSettingResult enableActiveSyncUsb() {
   RegKey key = nullptr;
   if (platform().openKey(RegRoot::CurrentUser, activeSyncKeyPath, kUsbKeyAccess, &key) !=
       kErrorSuccess) {

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "hostcfg/activesync.h"
 #include "hostcfg/logged_sim_test.h"
@@ -33,6 +34,8 @@ TEST_F(ActiveSyncUsbTest, MissingBitIsSetKeepingTheOthers) {
   putAllowed(0x3);
   EXPECT_EQ(enableActiveSyncUsb(), 0);
   EXPECT_EQ(allowed(), 0xBu);
+  EXPECT_EQ(sim.keyOpenings(), std::vector<std::string>{
+                                   "open HKCU\\Software\\Microsoft\\Windows CE Services 0x2001F"});
   EXPECT_EQ(sim.valueType(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"),
             kRegDword);
   EXPECT_EQ(log(),

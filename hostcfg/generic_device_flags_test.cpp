@@ -17,8 +17,12 @@ using GenericDeviceFlagsTest = LoggedSimTest;
 
 TEST_F(GenericDeviceFlagsTest, SetCreatesKeyWithExactlySixSingleByteValues) {
   EXPECT_TRUE(writeGenericDeviceFlags(true));
-  std::vector<std::string> names = sim.valueNames(RegRoot::LocalMachine, kUsbFlags);
-  EXPECT_EQ(names.size(), 6u);
+  EXPECT_EQ(sim.keyOpenings(),
+            std::vector<std::string>{
+                "create HKLM\\SYSTEM\\CurrentControlSet\\Control\\UsbFlags 0x20006"});
+  // The names exactly as written: the registry ignores case, Windows' lookup
+  // of these flags does not.
+  EXPECT_EQ(sim.valueNames(RegRoot::LocalMachine, kUsbFlags), kSixNames);
   for (const std::string& name : kSixNames) {
     EXPECT_EQ(sim.valueType(RegRoot::LocalMachine, kUsbFlags, name), kRegBinary) << name;
     EXPECT_EQ(sim.valueData(RegRoot::LocalMachine, kUsbFlags, name), "\x01") << name;

@@ -20,10 +20,10 @@ static_assert(kOpenFileNameSize == (sizeof(void*) == 8 ? 136 : 76), "open-file r
 
 }  // namespace
 
-int centerDialog(HWND page) {
+StepResult centerDialog(HWND page) {
   HWND reference = GetParent(page);
   if (!reference) reference = GetDesktopWindow();
-  if (!reference) return 1;
+  if (!reference) return StepFailed;
   RECT outer{};
   RECT inner{};
   GetWindowRect(reference, &outer);
@@ -36,7 +36,7 @@ int centerDialog(HWND page) {
   HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
   SendMessageA(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  return 0;
+  return StepOk;
 }
 
 void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) {
@@ -66,7 +66,7 @@ void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) 
   SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-int chooseInfFile(HWND owner, char* path, DWORD size) {
+StepResult chooseInfFile(HWND owner, char* path, DWORD size) {
   // A string literal ends with its own NUL, so the list ends with two.
   static const char kFilter[] = "Device Install Scripts (*.INF)\0*.INF\0All Files (*)\0*\0";
   OPENFILENAMEA dialog{};
@@ -79,7 +79,7 @@ int chooseInfFile(HWND owner, char* path, DWORD size) {
   dialog.lpstrTitle = "Select a File";
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   dialog.lpstrDefExt = "inf";
-  return GetOpenFileNameA(&dialog) ? 0 : 1;
+  return GetOpenFileNameA(&dialog) ? StepOk : StepFailed;
 }
 
 int showPage(HINSTANCE module, int templateId, DLGPROC procedure) {

@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include "app/step_result.h"
+
 namespace lw {
 
 // Centres the page on its parent (the desktop when it has none) and gives
-// it the stock application icon. 1 when there was no window to centre on.
-int centerDialog(HWND page);
+// it the stock application icon. StepFailed when there was no window to
+// centre on.
+StepResult centerDialog(HWND page);
 
 // Gives the control a tooltip with the string `stringId` of the module,
 // wrapped at `maxWidth` pixels when that is above 0. Failures leave the
@@ -15,9 +18,10 @@ int centerDialog(HWND page);
 void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth);
 
 // Runs the open-file dialog for INF files, starting from the path in
-// `path`. 0 when a file was chosen (its full path is then in `path`); 1 when
-// the user cancelled or the dialog failed, and `path` is not to be used.
-int chooseInfFile(HWND owner, char* path, DWORD size);
+// `path`. StepOk when a file was chosen (its full path is then in `path`);
+// StepFailed when the user cancelled or the dialog failed, and `path` is not
+// to be used.
+StepResult chooseInfFile(HWND owner, char* path, DWORD size);
 
 // Shows a modal page from the module's template, with no owner window.
 int showPage(HINSTANCE module, int templateId, DLGPROC procedure);

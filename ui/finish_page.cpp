@@ -14,6 +14,9 @@ namespace {
 
 const InstallJob* finishJob = nullptr;
 
+// ShellExecuteA's results up to this one are errors.
+constexpr INT_PTR kShellExecuteLastError = 32;
+
 constexpr char kLogErrorCaption[] = "Error Opening Log File";
 
 void showLogError(HWND page, const char* text) {
@@ -39,7 +42,7 @@ void viewLog(HWND page) {
   }
   INT_PTR result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(page, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
-  if (result > 32) return;
+  if (result > kShellExecuteLastError) return;
   showLogError(page, "Could not open the log file.");
   logText("ERROR: Could not open log file [");
   logNumber(static_cast<int32_t>(result));
@@ -71,10 +74,10 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-int showFinishPage(HINSTANCE moduleHandle, InstallJob& job) {
+StepResult showFinishPage(HINSTANCE moduleHandle, InstallJob& job) {
   finishJob = &job;
   showPage(moduleHandle, IDD_FINISH, finishProc);
-  return 0;
+  return StepOk;
 }
 
 }  // namespace lw

@@ -11,10 +11,10 @@ namespace {
 
 constexpr int kUpdaterOrder[] = {SyncUpdaterIndex, StorageUpdaterIndex};
 
-int failInstall(InstallJob& job, InstallWork& work) {
+WorkerExitCode failInstall(InstallJob& job, InstallWork& work) {
   job.markFailed();
   work.postDone();
-  return 0;
+  return WorkerFailed;
 }
 
 // Both backups are attempted whatever the first one gives; a driver file
@@ -38,22 +38,23 @@ UpdaterStatus JobInstallWork::backupDriver(int index) {
 
 int JobInstallWork::installInf(int index) {
   DeviceDriverUpdate* updater = job_.updater(index);
-  return updater ? updater->installInf() : 1;
+  return updater ? updater->installInf() : StepFailed;
 }
 
-int JobInstallWork::enableActiveSyncUsb() { return lw::enableActiveSyncUsb(); }
+UsbSettingResult JobInstallWork::enableActiveSyncUsb() { return lw::enableActiveSyncUsb(); }
 
-int runInstallSequence(InstallJob& job, InstallWork& work) {
+WorkerExitCode runInstallSequence(InstallJob& job, InstallWork& work) {
   if (!backupDrivers(job, work) && !work.continueAfterBackupFailure())
     return failInstall(job, work);
   for (int index : kUpdaterOrder) {
-    if (work.installInf(index) != 0) return failInstall(job, work);
+    if (work.installInf(index) != StepOk) return failInstall(job, work);
   }
-  // 4: ActiveSync keeps no connection setting to change; already warned.
-  int usb = work.enableActiveSyncUsb();
-  if (usb != 0 && usb != 4) return failInstall(job, work);
+  // Without a connection setting to change there is nothing to fail; the
+  // setting has already warned.
+  UsbSettingResult usb = work.enableActiveSyncUsb();
+  if (usb != UsbOk && usb != UsbNotConfigurable) return failInstall(job, work);
   work.postDone();
-  return 1;
+  return WorkerSucceeded;
 }
 
 int awaitWorkerResult(WorkerThread& thread) {
@@ -63,8 +64,8 @@ int awaitWorkerResult(WorkerThread& thread) {
       logText("ERROR: Could not get install thread return value.\r\n");
       return Error;
     }
-    if (code == 0) return InstallFailed;
-    if (code == 1) return InstallOk;
+    if (code == WorkerFailed) return InstallFailed;
+    if (code == WorkerSucceeded) return InstallOk;
     if (code != kStillActive) {
       logText("ERROR: Install thread returned unknown value.\r\n");
       return Error;
@@ -74,17 +75,17 @@ int awaitWorkerResult(WorkerThread& thread) {
   }
 }
 
-int completeInstallStep(int pageResult, const InstallJob& job) {
+StepResult completeInstallStep(int pageResult, const InstallJob& job) {
   if (pageResult <= Error) {
     logText("ERROR: Could not load Update Inf dialog.\r\n");
-    return 1;
+    return StepFailed;
   }
-  if (pageResult == InstallFailed) return 0;
+  if (pageResult == InstallFailed) return StepOk;
   if (!writeGenericDeviceFlags(job.genericDevice())) {
     logText("ERROR: Could not write to registry.\r\n");
-    return 1;
+    return StepFailed;
   }
-  return 0;
+  return StepOk;
 }
 
 }  // namespace lw

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "app/install_job.h"
+#include "app/step_result.h"
+#include "hostcfg/activesync.h"
 #include "updaters/device_driver_update.h"
 
 namespace lw {
@@ -16,8 +18,9 @@ class InstallWork {
  public:
   virtual ~InstallWork() = default;
   virtual UpdaterStatus backupDriver(int index) = 0;
+  // StepOk, or anything else when the INF was not installed.
   virtual int installInf(int index) = 0;
-  virtual int enableActiveSyncUsb() = 0;
+  virtual UsbSettingResult enableActiveSyncUsb() = 0;
   // Asks whether to go on after a failed backup: true only for "Yes".
   virtual bool continueAfterBackupFailure() = 0;
   // Tells the progress page that the worker is finishing.
@@ -29,17 +32,23 @@ class JobInstallWork : public InstallWork {
   explicit JobInstallWork(InstallJob& job) : job_(job) {}
   UpdaterStatus backupDriver(int index) override;
   int installInf(int index) override;
-  int enableActiveSyncUsb() override;
+  UsbSettingResult enableActiveSyncUsb() override;
 
  private:
   InstallJob& job_;
 };
 
+// The install worker's exit code; the progress page reads it once the
+// thread has ended.
+enum WorkerExitCode : uint32_t {
+  WorkerFailed = 0,     // an install step failed or the user stopped it
+  WorkerSucceeded = 1,  // the whole install succeeded
+};
+
 // The worker's body: backs up both drivers, asks after a failed backup,
 // installs the sync INF and then the mass-storage INF, switches on USB in
-// ActiveSync. Clears the job's succeeded flag on any failure. Returns the
-// worker's exit code: 1 when the whole install succeeded, 0 otherwise.
-int runInstallSequence(InstallJob& job, InstallWork& work);
+// ActiveSync. Clears the job's succeeded flag on any failure.
+WorkerExitCode runInstallSequence(InstallJob& job, InstallWork& work);
 
 // The worker thread as the progress page sees it.
 class WorkerThread {
@@ -58,8 +67,8 @@ int awaitWorkerResult(WorkerThread& thread);
 
 // What the install step does once the progress page has ended with
 // `pageResult`: writes or removes the generic-device flags after a
-// successful install. Returns 0, or 1 when the page could not run or the
-// flags could not be written.
-int completeInstallStep(int pageResult, const InstallJob& job);
+// successful install. StepFailed when the page could not run or the flags
+// could not be written.
+StepResult completeInstallStep(int pageResult, const InstallJob& job);
 
 }  // namespace lw

@@ -14,7 +14,7 @@ namespace {
 struct ScriptedWork : InstallWork {
   UpdaterStatus backup[2] = {UpdaterOk, UpdaterOk};
   int install[2] = {0, 0};
-  int usb = 0;
+  UsbSettingResult usb = UsbOk;
   bool yes = true;
   std::string calls;
 
@@ -27,7 +27,7 @@ struct ScriptedWork : InstallWork {
     record("install" + std::to_string(index));
     return install[index];
   }
-  int enableActiveSyncUsb() override {
+  UsbSettingResult enableActiveSyncUsb() override {
     record("usb");
     return usb;
   }
@@ -43,7 +43,7 @@ struct SequenceCase {
   UpdaterStatus backup0, backup1;
   bool yes;
   int install0, install1, usb;
-  int exitCode;
+  uint32_t exitCode;
   const char* calls;
 };
 
@@ -83,7 +83,7 @@ TEST_P(InstallSequenceTest, StepsExitCodeAndJobOutcome) {
   work.yes = c.yes;
   work.install[0] = c.install0;
   work.install[1] = c.install1;
-  work.usb = c.usb;
+  work.usb = static_cast<UsbSettingResult>(c.usb);
   InstallJob job;
   EXPECT_EQ(runInstallSequence(job, work), c.exitCode);
   EXPECT_EQ(work.calls, c.calls);
@@ -102,7 +102,7 @@ TEST(InstallSequenceJobTest, FailureIsNotUndoneByALaterSuccess) {
   failing.install[0] = 1;
   runInstallSequence(job, failing);
   ScriptedWork fine;
-  EXPECT_EQ(runInstallSequence(job, fine), 1);
+  EXPECT_EQ(runInstallSequence(job, fine), 1u);
   EXPECT_FALSE(job.succeeded());
 }
 

@@ -4,17 +4,18 @@
 #include <windows.h>
 
 #include "app/install_job.h"
+#include "app/step_result.h"
 
 namespace lw {
 
-// Welcome and INF-selection pages: 0 when the install is to go on.
-int install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job);
+// Welcome and INF-selection pages: StepOk when the install is to go on.
+StepResult install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job);
 
-// The progress page and its worker: 0, or 1 when the page could not run or
-// the generic-device flags could not be written.
-int runInstallStep(HINSTANCE moduleHandle, InstallJob& job);
+// The progress page and its worker: StepFailed when the page could not run
+// or the generic-device flags could not be written.
+StepResult runInstallStep(HINSTANCE moduleHandle, InstallJob& job);
 
-// The finish page, until the user leaves it; always 0.
-int showFinishPage(HINSTANCE moduleHandle, InstallJob& job);
+// The finish page, until the user leaves it; always StepOk.
+StepResult showFinishPage(HINSTANCE moduleHandle, InstallJob& job);
 
 }  // namespace lw

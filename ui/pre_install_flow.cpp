@@ -2,7 +2,6 @@
 
 #include "app/log.h"
 #include "platform/platform.h"
-#include "ui/page_result.h"
 #include "updaters/device_driver_update.h"
 
 namespace lw {
@@ -13,17 +12,23 @@ constexpr size_t kMaxInfPathLength = 260;
 
 enum class PreInstallState { Welcome, InfSelection };
 
-// The first missing path, -1 when both exist.
+constexpr int kNoMissingInf = -1;
+
+// The index of the first missing path, kNoMissingInf when both exist.
 int firstMissingInf(InfSources& sources) {
   if (!infPathExists(sources.infPath(SyncUpdaterIndex))) return SyncUpdaterIndex;
   if (!infPathExists(sources.infPath(StorageUpdaterIndex))) return StorageUpdaterIndex;
-  return -1;
+  return kNoMissingInf;
 }
 
-void checkFieldLength(size_t length, const char* tooLong, const char* missing) {
-  if (length > kMaxInfPathLength) throw tooLong;
-  if (length == 0) throw missing;
+// The field's validation message, null when it passes.
+const char* fieldLengthProblem(size_t length, const char* tooLong, const char* missing) {
+  if (length > kMaxInfPathLength) return tooLong;
+  if (length == 0) return missing;
+  return nullptr;
 }
+
+InfPathsResult notStored(const char* validationMessage) { return {StepFailed, validationMessage}; }
 
 }  // namespace
 
@@ -34,28 +39,28 @@ const char* JobInfSources::infPath(int index) {
 
 int JobInfSources::setInfPath(int index, const char* path) {
   DeviceDriverUpdate* updater = job_.updater(index);
-  return updater ? updater->setInfPath(path) : 1;
+  return updater ? updater->setInfPath(path) : StepFailed;
 }
 
 bool infPathExists(const char* path) {
   return path && platform().fileAttributes(path) != kInvalidFileAttributes;
 }
 
-int runPreInstall(PreInstallPages& pages, InfSources& sources) {
+StepResult runPreInstall(PreInstallPages& pages, InfSources& sources) {
   PreInstallState state = PreInstallState::Welcome;
   for (;;) {
     if (state == PreInstallState::Welcome) {
       int result = pages.showWelcome();
       if (result <= Error) {
         logText("ERROR: Could not load Welcome dialog box.\r\n");
-        return 1;
+        return StepFailed;
       }
-      if (result == Cancel) return 1;
+      if (result == Cancel) return StepFailed;
       if (result != Next) continue;
       // The first query of each updater works out and logs its default.
       const char* syncPath = sources.infPath(SyncUpdaterIndex);
       const char* storagePath = sources.infPath(StorageUpdaterIndex);
-      if (infPathExists(syncPath) && infPathExists(storagePath)) return 0;
+      if (infPathExists(syncPath) && infPathExists(storagePath)) return StepOk;
       state = PreInstallState::InfSelection;
       continue;
     }
@@ -65,44 +70,54 @@ int runPreInstall(PreInstallPages& pages, InfSources& sources) {
     int result = pages.showInfSelection();
     if (result <= Error) {
       logText("ERROR: Could not load Inf Selection dialog box.\r\n");
-      return 1;
+      return StepFailed;
     }
-    if (result == Cancel) return 1;
+    if (result == Cancel) return StepFailed;
     if (result == Back) {
       state = PreInstallState::Welcome;
     } else if (result == Next) {
       int missing = firstMissingInf(sources);
-      if (missing < 0) return 0;
+      if (missing == kNoMissingInf) return StepOk;
       // Only the first missing file is named; the other is checked on the
       // next pass.
-      if (pages.showInfNotFound(missing) == 0) return 1;
+      if (pages.showInfNotFound(missing) == kMessageBoxNotShown) return StepFailed;
     }
   }
 }
 
-int storeInfPaths(InfPathFields& fields, InfSources& sources) {
-  size_t syncLength = fields.textLength(SyncUpdaterIndex);
-  checkFieldLength(syncLength, "The path for wceusbsh.inf is too long.",
-                   "The path for wceusbsh.inf has not been specified.");
-  size_t storageLength = fields.textLength(StorageUpdaterIndex);
-  checkFieldLength(storageLength, "The path for usbstor.inf is too long.",
-                   "The path for usbstor.inf has not been specified.");
+InfPathsResult storeInfPaths(InfPathFields& fields, InfSources& sources) {
+  // The first problem found is the only one shown.
+  const size_t syncLength = fields.textLength(SyncUpdaterIndex);
+  const char* problem = fieldLengthProblem(syncLength, "The path for wceusbsh.inf is too long.",
+                                           "The path for wceusbsh.inf has not been specified.");
+  const size_t storageLength = fields.textLength(StorageUpdaterIndex);
+  if (!problem) {
+    problem = fieldLengthProblem(storageLength, "The path for usbstor.inf is too long.",
+                                 "The path for usbstor.inf has not been specified.");
+  }
+  if (problem) return notStored(problem);
 
   PlatformBuffer syncPath(syncLength + 2);
   if (!syncPath) {
     logText("ERROR: Could not allocate memory for wceusbsh path.\r\n");
-    return 1;
+    return notStored(nullptr);
   }
   PlatformBuffer storagePath(storageLength + 2);
   if (!storagePath) {
     logText("ERROR: Could not allocate memory for usbstor path.\r\n");
-    return 1;
+    return notStored(nullptr);
   }
   fields.readText(SyncUpdaterIndex, syncPath.get(), syncLength + 1);
   fields.readText(StorageUpdaterIndex, storagePath.get(), storageLength + 1);
-  if (sources.setInfPath(SyncUpdaterIndex, syncPath.get()) != 0) return 1;
-  if (sources.setInfPath(StorageUpdaterIndex, storagePath.get()) != 0) return 1;
-  return 0;
+  if (sources.setInfPath(SyncUpdaterIndex, syncPath.get()) != StepOk) return notStored(nullptr);
+  if (sources.setInfPath(StorageUpdaterIndex, storagePath.get()) != StepOk)
+    return notStored(nullptr);
+  return {StepOk, nullptr};
+}
+
+PageResult leaveInfSelectionBack(InfPathFields& fields, InfSources& sources) {
+  storeInfPaths(fields, sources);
+  return Back;
 }
 
 }  // namespace lw

@@ -6,6 +6,8 @@
 #include <cstddef>
 
 #include "app/install_job.h"
+#include "app/step_result.h"
+#include "ui/page_result.h"
 
 namespace lw {
 
@@ -16,7 +18,8 @@ class InfSources {
   virtual ~InfSources() = default;
   // The current path, or null when there is none.
   virtual const char* infPath(int index) = 0;
-  // Stores a copy of the path: 0, or non-zero when refused (logged).
+  // Stores a copy of the path: StepOk, or anything else when refused
+  // (logged).
   virtual int setInfPath(int index, const char* path) = 0;
 };
 
@@ -38,16 +41,19 @@ class PreInstallPages {
   virtual int showWelcome() = 0;
   virtual int showInfSelection() = 0;
   // The box saying that the updater's INF file was not found: its result,
-  // 0 when it could not be shown.
+  // kMessageBoxNotShown when it could not be shown.
   virtual int showInfNotFound(int index) = 0;
 };
+
+// What MessageBoxA returns when it could not show its box.
+constexpr int kMessageBoxNotShown = 0;
 
 // A path exists when the file system knows attributes for it; null never.
 bool infPathExists(const char* path);
 
-// Returns 0 when the user chose to install and both INF paths exist, 1 when
-// the run is to stop.
-int runPreInstall(PreInstallPages& pages, InfSources& sources);
+// StepOk when the user chose to install and both INF paths exist,
+// StepFailed when the run is to stop.
+StepResult runPreInstall(PreInstallPages& pages, InfSources& sources);
 
 // The two path fields of the INF-selection page, by updater index.
 class InfPathFields {
@@ -58,10 +64,21 @@ class InfPathFields {
   virtual void readText(int index, char* buffer, size_t size) = 0;
 };
 
-// Validates both fields and hands their texts to the updaters. 0 when both
-// were stored; 1 when memory ran out or an updater refused its path. A field
-// that fails validation throws its message (const char*) and nothing is
-// stored.
-int storeInfPaths(InfPathFields& fields, InfSources& sources);
+struct InfPathsResult {
+  // StepOk when both paths were stored; StepFailed when a field failed
+  // validation, memory ran out or an updater refused its path (logged).
+  StepResult result;
+  // The message of the first field that failed validation, for the page to
+  // show; nothing was stored or logged then. Null when both fields passed.
+  const char* validationMessage;
+};
+
+// Validates both fields and hands their texts to the updaters.
+InfPathsResult storeInfPaths(InfPathFields& fields, InfSources& sources);
+
+// "<- Back" on the INF-selection page: the typed paths are stored when both
+// pass validation, and nothing is said when they do not. Returns the
+// result the page ends with.
+PageResult leaveInfSelectionBack(InfPathFields& fields, InfSources& sources);
 
 }  // namespace lw

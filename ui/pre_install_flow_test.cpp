@@ -164,14 +164,11 @@ struct FakeFields : InfPathFields {
 
 class StoreInfPathsTest : public LoggedSimTest {
  protected:
-  // The validation message, or "" when none was thrown.
+  // The validation message, or "" when both fields passed.
   std::string validation() {
-    try {
-      result = storeInfPaths(fields, sources);
-    } catch (const char* message) {
-      return message;
-    }
-    return "";
+    InfPathsResult stored = storeInfPaths(fields, sources);
+    result = stored.result;
+    return stored.validationMessage ? stored.validationMessage : "";
   }
   FakeFields fields;
   FakeSources sources;
@@ -222,6 +219,18 @@ TEST_F(StoreInfPathsTest, OutOfMemoryStoresNothing) {
   EXPECT_EQ(log(),
             "ERROR: Could not allocate memory for wceusbsh path.\r\n"
             "ERROR: Could not allocate memory for usbstor path.\r\n");
+}
+
+TEST_F(StoreInfPathsTest, BackStoresBothTypedPathsAndSaysNothingOfAnEmptyField) {
+  fields.text[0] = "C:\\a.inf";
+  fields.text[1] = "C:\\b.inf";
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(sources.stored, (std::vector<std::string>{"0:C:\\a.inf", "1:C:\\b.inf"}));
+  fields.text[0] = "C:\\c.inf";
+  fields.text[1] = "";
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(sources.stored.size(), 2u);
+  EXPECT_EQ(log(), "");
 }
 
 TEST_F(StoreInfPathsTest, RefusedSyncPathLeavesTheOtherAlone) {

@@ -122,35 +122,22 @@ BOOL initInfSelection(HWND page) {
   return TRUE;
 }
 
-// storeInfPaths with its validation message caught into `message` (null
-// when both fields passed).
-int tryStoreInfPaths(HWND page, const char** message) {
-  *message = nullptr;
+void onInfBack(HWND page) {
   DialogPathFields fields(page);
   JobInfSources sources(*state.job);
-  try {
-    return storeInfPaths(fields, sources);
-  } catch (const char* text) {
-    *message = text;
-    return 1;
-  }
+  EndDialog(page, leaveInfSelectionBack(fields, sources));
 }
 
-void onInfBack(HWND page) {
-  // Stores the paths when both pass; says nothing otherwise.
-  const char* message;
-  tryStoreInfPaths(page, &message);
-  EndDialog(page, Back);
-}
-
+// A field that fails validation is shown and the page stays.
 void onInfInstall(HWND page) {
-  const char* message;
-  int result = tryStoreInfPaths(page, &message);
-  if (message) {
-    MessageBoxA(page, message, kErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
+  DialogPathFields fields(page);
+  JobInfSources sources(*state.job);
+  InfPathsResult stored = storeInfPaths(fields, sources);
+  if (stored.validationMessage) {
+    MessageBoxA(page, stored.validationMessage, kErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
     return;
   }
-  EndDialog(page, result == 0 ? Next : Error);
+  EndDialog(page, stored.result == StepOk ? Next : Error);
 }
 
 // Starts the file dialog from the updater's stored path, not from the text
@@ -163,7 +150,7 @@ void onBrowse(HWND page, int index) {
   }
   const char* current = JobInfSources(*state.job).infPath(index);
   std::snprintf(path.get(), kBrowseBufferSize, "%s", current ? current : "");
-  if (chooseInfFile(page, path.get(), kBrowseBufferSize) == 0)
+  if (chooseInfFile(page, path.get(), kBrowseBufferSize) == StepOk)
     SetDlgItemTextA(page, fieldId(index), path.get());
 }
 
@@ -221,7 +208,7 @@ class Win32PreInstallPages : public PreInstallPages {
 
 }  // namespace
 
-int install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job) {
+StepResult install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job) {
   state.moduleHandle = moduleHandle;
   state.job = &job;
   Win32PreInstallPages pages;

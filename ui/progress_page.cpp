@@ -98,7 +98,7 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM, LPARAM) {
 
 }  // namespace
 
-int runInstallStep(HINSTANCE moduleHandle, InstallJob& job) {
+StepResult runInstallStep(HINSTANCE moduleHandle, InstallJob& job) {
   state.moduleHandle = moduleHandle;
   state.job = &job;
   int result = showPage(moduleHandle, IDD_PROGRESS, progressProc);

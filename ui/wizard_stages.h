@@ -10,9 +10,9 @@ namespace lw {
 class Win32WizardStages : public WizardStages {
  public:
   explicit Win32WizardStages(HINSTANCE moduleHandle) : moduleHandle_(moduleHandle) {}
-  int preInstall(InstallJob& job) override;
-  int installStep(InstallJob& job) override;
-  int finishPage(InstallJob& job) override;
+  StepResult preInstall(InstallJob& job) override;
+  StepResult installStep(InstallJob& job) override;
+  StepResult finishPage(InstallJob& job) override;
 
  private:
   HINSTANCE moduleHandle_;

@@ -3,12 +3,11 @@
 #include <cstring>
 
 #include "app/log.h"
+#include "app/process_state.h"
 #include "platform/platform.h"
 #include "updaters/driver_paths.h"
 
 namespace lw {
-
-const char* syncDriverName = "wceusbsh";
 
 namespace {
 
@@ -82,7 +81,7 @@ WceusbshUpdate::WceusbshUpdate() {
   // The run's first probe: its log lines follow the banner.
   activeSyncGen = probeActiveSync();
   if (activeSyncGen == Gen60) {
-    syncDriverName = kGen60DriverName;
+    processState().syncDriverName = kGen60DriverName;
     patchTable.applyGen60Adjustment();
   }
 }
@@ -163,7 +162,7 @@ const char* WceusbshUpdate::driverFilePath() {
     logText("ERROR: Could not allocate memory for wceusbsh driver path.\r\n");
     return nullptr;
   }
-  fillDriverFilePath(driverFilePathCache, driverDirectory(), syncDriverName, kDriverExtension);
+  fillDriverFilePath(driverFilePathCache, driverDirectory(), driverName(), kDriverExtension);
   return driverFilePathCache;
 }
 
@@ -175,6 +174,6 @@ PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath) {
   return patchInfFile(run.table(), outPath, inPath);
 }
 
-const char* WceusbshUpdate::driverName() { return syncDriverName; }
+const char* WceusbshUpdate::driverName() { return processState().syncDriverName; }
 
 }  // namespace lw

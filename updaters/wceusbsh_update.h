@@ -9,9 +9,6 @@
 
 namespace lw {
 
-// "wceusbsh", or "winusb" once a sync updater was built under ActiveSync 6.
-extern const char* syncDriverName;
-
 class WceusbshUpdate : public DeviceDriverUpdate {
  public:
   WceusbshUpdate();

@@ -444,6 +444,11 @@ void SimPlatform::refuseValueWrite(const std::string& name, long error) {
 long SimPlatform::openOrCreate(RegRoot root, const char* subKey, uint32_t access, RegKey* key,
                                bool create) {
   ++registryReads_;
+  char mask[16];
+  std::snprintf(mask, sizeof mask, "0x%X", static_cast<unsigned>(access));
+  keyOpenings_.push_back(std::string(create ? "create " : "open ") +
+                         (root == RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + subKey + " " +
+                         mask);
   std::string path = keyPath(root, subKey);
   auto denied = deniedKeys_.find(path);
   if (denied != deniedKeys_.end()) return denied->second;

@@ -76,6 +76,9 @@ class SimPlatform : public Platform {
   // Writing the named value fails with `error`.
   void refuseValueWrite(const std::string& name, long error = kErrorAccessDenied);
   int registryReads() const { return registryReads_; }
+  // Every attempt to open or create a key, in order, as the program asked
+  // for it: "open HKLM\<key> 0x20019", "create HKLM\<key> 0x20006".
+  const std::vector<std::string>& keyOpenings() const { return keyOpenings_; }
   int openKeys() const { return static_cast<int>(handles_.size()); }
 
   const std::vector<OemInstall>& oemInstalls() const { return oemInstalls_; }
@@ -160,6 +163,7 @@ class SimPlatform : public Platform {
   std::map<std::string, long> refusedValues_;
   std::vector<Handle*> handles_;
   int registryReads_ = 0;
+  std::vector<std::string> keyOpenings_;
   std::vector<OemInstall> oemInstalls_;
 };
 
