@@ -33,10 +33,18 @@ const char* logFilePath() {
   return cachedPath;
 }
 
+// The log is opened elevated, in a folder the user may write: a link
+// planted under its name could make the program write a file of someone
+// else's choosing. A log reached through a link is not written at all.
 void openLog() {
   const char* path = logFilePath();
   FileHandle& logFile = processState().logFile;
-  if (path && !logFile) logFile = platform().openAppend(path);
+  if (!path || logFile) return;
+  logFile = platform().openAppend(path);
+  if (logFile && platform().isLinked(logFile)) {
+    platform().closeFile(logFile);
+    logFile = nullptr;
+  }
 }
 
 void logText(const char* text) {

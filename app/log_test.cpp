@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/process_state.h"
 #include "platform/sim/sim_test.h"
 
 namespace lw {
@@ -99,6 +100,28 @@ TEST_F(LogTest, OpenFailureLeavesLogClosedAndSilent) {
   logText("lost\r\n");
   closeLog();
   EXPECT_TRUE(sim.isDirectory("C:\\work\\LinkwrightLog.txt"));
+}
+
+// A link planted under the log's name leaves what it points to untouched,
+// whether that exists (either kind of link) or not (a dangling symbolic
+// link), and the run logs nothing.
+TEST_F(LogTest, LogReachedThroughALinkIsNotWritten) {
+  const std::string target = "C:\\windows\\system32\\victim.txt";
+  sim.putFile(target, "system file\r\n");
+  for (bool hard : {true, false}) {
+    if (hard) {
+      sim.makeHardLink("C:\\work\\LinkwrightLog.txt", target);
+    } else {
+      sim.makeSymbolicLink("C:\\work\\LinkwrightLog.txt", "C:\\windows\\system32\\new.txt");
+    }
+    openLog();
+    EXPECT_EQ(processState().logFile, nullptr);
+    logText("planted\r\n");
+    closeLog();
+    EXPECT_EQ(sim.fileText(target), "system file\r\n");
+    EXPECT_FALSE(sim.fileExists("C:\\windows\\system32\\new.txt"));
+    sim.deleteFile("C:\\work\\LinkwrightLog.txt");
+  }
 }
 
 }  // namespace

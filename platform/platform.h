@@ -81,10 +81,14 @@ class Platform {
 
   // Byte files. openRead shares reading and writing with others and needs
   // the file to exist; openWrite creates or empties the file; openAppend
-  // opens or creates it for appending only, sharing reading and writing.
+  // opens or creates it for appending only, sharing reading and writing,
+  // and opens a symbolic link or junction itself, never what it points to.
   virtual FileHandle openRead(const char* path) = 0;
   virtual FileHandle openWrite(const char* path) = 0;
   virtual FileHandle openAppend(const char* path) = 0;
+  // True when the open file is a reparse point (a link opened itself) or
+  // has more than one name (hard links), or when that cannot be told.
+  virtual bool isLinked(FileHandle file) = 0;
   // Bytes read, 0 at the end or on failure.
   virtual size_t readFile(FileHandle file, void* buffer, size_t size) = 0;
   // True when every byte was written.

@@ -75,6 +75,7 @@ struct SimPlatform::File {
   int fd;
   std::string hostPath;
   size_t written = 0;
+  bool reparsePoint = false;
 };
 
 SimPlatform::SimPlatform() {
@@ -145,6 +146,16 @@ bool SimPlatform::isDirectory(const std::string& path) const {
 void SimPlatform::makeDirectory(const std::string& path) {
   std::string host = hostPath(path);
   makeParents(host + "/");
+}
+
+void SimPlatform::makeHardLink(const std::string& path, const std::string& existing) {
+  makeParents(hostPath(path));
+  ::link(hostPath(existing).c_str(), hostPath(path).c_str());
+}
+
+void SimPlatform::makeSymbolicLink(const std::string& path, const std::string& target) {
+  makeParents(hostPath(path));
+  ::symlink(hostPath(target).c_str(), hostPath(path).c_str());
 }
 
 std::vector<std::string> SimPlatform::listDirectory(const std::string& path) const {
@@ -327,12 +338,24 @@ FileHandle SimPlatform::openWrite(const char* path) {
 }
 
 FileHandle SimPlatform::openAppend(const char* path) {
+  struct stat st;
+  if (::lstat(hostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // The link itself, as FILE_FLAG_OPEN_REPARSE_POINT opens it: nothing
+    // can be written through it.
+    return new File{::open(hostPath(path).c_str(), O_PATH | O_NOFOLLOW), hostPath(path), 0, true};
+  }
   int fd = ::open(hostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd < 0) {
     fail(errno == EISDIR ? kErrorAccessDenied : kErrorPathNotFound);
     return nullptr;
   }
   return new File{fd, hostPath(path)};
+}
+
+bool SimPlatform::isLinked(FileHandle file) {
+  auto* f = static_cast<File*>(file);
+  struct stat st;
+  return f->reparsePoint || ::fstat(f->fd, &st) != 0 || st.st_nlink > 1;
 }
 
 size_t SimPlatform::readFile(FileHandle file, void* buffer, size_t size) {

@@ -39,6 +39,9 @@ class SimPlatform : public Platform {
   bool fileExists(const std::string& path) const;
   bool isDirectory(const std::string& path) const;
   void makeDirectory(const std::string& path);
+  // A second name for an existing file, or a symbolic link to any path.
+  void makeHardLink(const std::string& path, const std::string& existing);
+  void makeSymbolicLink(const std::string& path, const std::string& target);
   // Names in a directory, sorted.
   std::vector<std::string> listDirectory(const std::string& path) const;
 
@@ -100,6 +103,7 @@ class SimPlatform : public Platform {
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
+  bool isLinked(FileHandle file) override;
   size_t readFile(FileHandle file, void* buffer, size_t size) override;
   bool writeFile(FileHandle file, const void* data, size_t size) override;
   bool seekFile(FileHandle file, uint64_t offset) override;

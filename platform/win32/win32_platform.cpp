@@ -70,7 +70,14 @@ FileHandle Win32Platform::openWrite(const char* path) {
 
 FileHandle Win32Platform::openAppend(const char* path) {
   return fileOf(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                            nullptr));
+}
+
+bool Win32Platform::isLinked(FileHandle file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handleOf(file), &info)) return true;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
 }
 
 size_t Win32Platform::readFile(FileHandle file, void* buffer, size_t size) {

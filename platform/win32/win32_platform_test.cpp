@@ -70,6 +70,25 @@ TEST_F(Win32PlatformTest, AppendSharesReadingAndWriting) {
   win32.deleteFile(path.c_str());
 }
 
+// Wine reports a Unix hard link's count; it cannot make a Windows symbolic
+// link, so the reparse-point half is the simulation's alone.
+TEST_F(Win32PlatformTest, AppendedFileWithASecondNameIsLinked) {
+  std::string path = tempDir() + "lw-linked.txt";
+  std::string second = tempDir() + "lw-second-name.txt";
+  FileHandle file = win32.openAppend(path.c_str());
+  ASSERT_NE(file, nullptr);
+  EXPECT_FALSE(win32.isLinked(file));
+  ASSERT_TRUE(CreateHardLinkA(second.c_str(), path.c_str(), nullptr));
+  EXPECT_TRUE(win32.isLinked(file));
+  win32.closeFile(file);
+  file = win32.openAppend(second.c_str());
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(win32.isLinked(file));
+  win32.closeFile(file);
+  win32.deleteFile(second.c_str());
+  win32.deleteFile(path.c_str());
+}
+
 TEST_F(Win32PlatformTest, RegistryQueryReportsMoreData) {
   RegKey key = nullptr;
   ASSERT_EQ(win32.createKey(RegRoot::CurrentUser, "Software\\LinkwrightTest", kKeyRead | kKeyWrite,

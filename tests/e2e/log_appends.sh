@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Every run appends its own complete section to LinkwrightLog.txt in the
 # current directory; nothing of an earlier run is lost. A log that cannot be
-# created (a folder of that name stands there) changes nothing but the log.
-# Command-line arguments are ignored.
+# created (a folder of that name stands there) changes nothing but the log,
+# and so does one that is a second name of another file (a hard link: the
+# elevated program must not write a file someone else chose). Command-line
+# arguments are ignored.
 source "$(dirname "$0")/lib.sh"
 e2e_begin log_appends
 seed_default_machine
@@ -48,5 +50,14 @@ expect_eq "exit code without a log" "$LW_EXIT" "$first_exit"
 [ -z "$(ls -A "$nolog/LinkwrightLog.txt")" ] || e2e_fail "something was written into the folder"
 load_log
 [ "$LOG" == "$log" ] || e2e_fail "the log of the earlier runs changed"
+
+linked=$C/linked
+victim=$C/windows/system32/victim.txt
+mkdir -p "$linked"
+printf 'system file\r\n' >"$victim"
+ln "$victim" "$linked/LinkwrightLog.txt"
+E2E_CWD=$linked run_and_leave
+expect_eq "exit code with a linked log" "$LW_EXIT" "$first_exit"
+expect_eq "the file the log's name links to" "$(cat "$victim")" $'system file\r'
 
 e2e_end
