@@ -4,6 +4,9 @@
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# Wine tests run this many at a time: each has its own prefix and display,
+# and two keep both cores of the build machines busy.
+WINE_JOBS ?= 2
 DEPS := scripts/install-deps.sh
 CMAKE_NATIVE := cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CMAKE_ASAN := cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLW_SANITIZE=ON
@@ -57,10 +60,10 @@ test-windows: test-win32 test-win64
 
 test-win32: win32
 	@bash scripts/wine32-check.sh || true
-	cd build/win32 && ctest -j $(JOBS) --output-on-failure
+	cd build/win32 && ctest -j $(WINE_JOBS) --output-on-failure
 
 test-win64: win64
-	cd build/win64 && ctest -j $(JOBS) --output-on-failure
+	cd build/win64 && ctest -j $(WINE_JOBS) --output-on-failure
 
 fuzz: fuzz-build
 	bash scripts/fuzz.sh $(FUZZ_SECONDS)
