@@ -216,10 +216,12 @@ const char* DeviceDriverUpdate::backupDirectory() {
 }
 
 UpdaterStatus DeviceDriverUpdate::backupDriver() {
+  // Asked in order, stopping at the first that fails: that step has logged
+  // why, and a later one would only log the same failure again.
   const char* directory = backupDirectory();
-  const char* name = driverName();
-  const char* driverFile = driverFilePath();
-  if (!directory || !name || !driverFile) return UpdaterFailed;
+  const char* name = directory ? driverName() : nullptr;
+  const char* driverFile = name ? driverFilePath() : nullptr;
+  if (!driverFile) return UpdaterFailed;
 
   const size_t directoryLength = std::strlen(directory);
   const bool needsSeparator = directoryLength == 0 || directory[directoryLength - 1] != '\\';

@@ -88,6 +88,24 @@ TEST_F(WceusbshUpdateTest, Gen36FailuresAreLoggedOncePerPathAsked) {
                    "ERROR: Could not locate ActiveSync's install path.\r\n");
 }
 
+TEST_F(WceusbshUpdateTest, GoingOnAfterABackupWithoutInstalledDir) {
+  putVersion(4, 5);
+  sim.putFile("D:\\wceusbsh.inf", kStockLikeInf);
+  WceusbshUpdate updater;
+  ASSERT_EQ(updater.setInfPath("D:\\wceusbsh.inf"), 0);
+  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(updater.installInf(), 0);
+  ASSERT_EQ(sim.oemInstalls().size(), 1u);
+  EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "(null)");
+  EXPECT_EQ(log(), std::string(kGen36Probe) +
+                       "ERROR: Could not locate ActiveSync's install path.\r\n"
+                       "ERROR: Could not retrieve the driver directory.\r\n"
+                       "Path of temporary wceusbsh inf file is "
+                       "[C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
+                       "Creating a copy of wceusbsh inf file.\r\n"
+                       "Created wceusbsh oemxx.inf file [C:\\windows\\inf\\oem0.inf].\r\n");
+}
+
 TEST_F(WceusbshUpdateTest, Gen36KeyAndMemoryFailures) {
   putVersion(4, 5);
   putInstalledDir(kRegSz, "C:\\AS");
