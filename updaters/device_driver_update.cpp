@@ -15,6 +15,7 @@ namespace {
 constexpr uint32_t kTempDirectoryBufferSize = 248;
 constexpr char kTempPrefix[] = "abk";
 constexpr char kBackupFolder[] = "abkBackup\\";
+constexpr char kNoTempFileNameLine[] = "ERROR: Could not determine a temporary file name.\r\n";
 
 // A Windows error as the log shows it: the signed number, the separator,
 // then the system's text.
@@ -94,10 +95,15 @@ const char* DeviceDriverUpdate::tempInfPath() {
   }
   uint32_t length = platform().tempDirectory(directory.get(), kTempDirectoryBufferSize);
   if (length == 0 || length >= kTempDirectoryBufferSize) {
-    std::memcpy(directory.get(), ".", 2);  // no usable directory: the current one
-  } else {
-    directory.get()[length] = '\0';
+    // No usable temporary directory: the current one, by its full name,
+    // since SetupCopyOEMInfA refuses a relative path.
+    length = platform().currentDirectory(directory.get(), kTempDirectoryBufferSize);
   }
+  if (length == 0 || length >= kTempDirectoryBufferSize) {
+    logText(kNoTempFileNameLine);
+    return nullptr;
+  }
+  directory.get()[length] = '\0';
 
   char* name = allocatePathBuffer();
   if (!name) {
@@ -108,7 +114,7 @@ const char* DeviceDriverUpdate::tempInfPath() {
   // name terminated whatever the platform does.
   std::memset(name, 0, kPathBufferSize);
   if (platform().tempFileName(directory.get(), kTempPrefix, 0, name) == 0) {
-    logText("ERROR: Could not determine a temporary file name.\r\n");
+    logText(kNoTempFileNameLine);
     platform().release(name);
     return nullptr;
   }

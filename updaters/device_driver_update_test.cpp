@@ -147,18 +147,26 @@ TEST_F(DeviceDriverUpdateTest, TempDirectoryOf247CharactersIsUsed) {
   EXPECT_EQ(std::string(updater.tempInfPath()), dir + "abk1A2B.tmp");
 }
 
-TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToCurrentDirectory) {
+TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToTheCurrentDirectorysFullName) {
   std::string dir248 = "C:\\" + std::string(244, 't') + "\\";
   for (const std::string& answer : {std::string(), dir248, std::string(300, 't')}) {
     sim.setDirectory(SimPlatform::Directory::Temp, answer);
     FakeUpdate updater(sim);
-    const char* name = updater.tempInfPath();
-    ASSERT_NE(name, nullptr);
-    EXPECT_EQ(std::string(name).substr(0, 5), ".\\abk") << name;
-    EXPECT_TRUE(sim.fileExists(std::string("C:\\work\\") + (name + 2)));
+    // Setup takes only a full path: a relative name could never be installed.
+    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(sim.oemInstalls().back().source, std::string(updater.tempInfPath()));
+    EXPECT_EQ(std::string(updater.tempInfPath()).substr(0, 11), "C:\\work\\abk");
   }
   EXPECT_TRUE(sim.listDirectory("C:\\work") ==
               std::vector<std::string>{"linkwrightlog.txt"});
+
+  // A current directory that does not fit either: no temporary file.
+  sim.setDirectory(SimPlatform::Directory::Current, dir248);
+  FakeUpdate nowhere(sim);
+  EXPECT_EQ(nowhere.tempInfPath(), nullptr);
+  const std::string text = log();
+  EXPECT_EQ(text.substr(text.rfind("\r\n", text.size() - 3) + 2),
+            "ERROR: Could not determine a temporary file name.\r\n");
 }
 
 TEST_F(DeviceDriverUpdateTest, TemporaryNameFailuresAreLoggedOnceAndRemembered) {
