@@ -18,6 +18,7 @@ enum : uint32_t {
   kErrorNotEnoughMemory = 8,
   kErrorFileExists = 80,
   kErrorInvalidParameter = 87,
+  kErrorDiskFull = 112,
   kErrorInsufficientBuffer = 122,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
@@ -75,6 +76,9 @@ class Platform {
                                 char* out /* 260 bytes */) = 0;
 
   virtual bool copyFile(const char* from, const char* to, bool failIfExists) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: `from` takes the place of
+  // `to` in one step, so `to` is never seen half written.
+  virtual bool moveFileReplacing(const char* from, const char* to) = 0;
   virtual bool deleteFile(const char* path) = 0;
   virtual bool createDirectory(const char* path) = 0;
   virtual uint32_t fileAttributes(const char* path) = 0;

@@ -15,6 +15,8 @@ namespace {
 constexpr uint32_t kTempDirectoryBufferSize = 248;
 constexpr char kTempPrefix[] = "abk";
 constexpr char kBackupFolder[] = "abkBackup\\";
+constexpr char kNoBackupNameMemoryLine[] =
+    "ERROR: Could not allocate memory for backup driver name.";
 constexpr char kNoTempFileNameLine[] = "ERROR: Could not determine a temporary file name.\r\n";
 
 // A Windows error as the log shows it: the signed number, the separator,
@@ -23,6 +25,17 @@ void logError(uint32_t error, const char* separator) {
   logNumber(static_cast<int32_t>(error));
   logText(separator);
   logSystemError(error);
+}
+
+// The backup could not be made; `error` is the number of the step that
+// failed.
+UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
+  logText("ERROR: Could not create backup file [");
+  logText(backupFile);
+  logText("] ");
+  logError(error, ":");
+  logText("\r\n");
+  return UpdaterFailed;
 }
 
 }  // namespace
@@ -236,7 +249,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
       directoryLength + (needsSeparator ? 1 : 0) + nameLength + sizeof kDriverExtension - 1;
   PlatformBuffer backupFile(length + 2);
   if (!backupFile) {
-    logText("ERROR: Could not allocate memory for backup driver name.");
+    logText(kNoBackupNameMemoryLine);
     return UpdaterFailed;
   }
   char* out = backupFile.get();
@@ -262,18 +275,33 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
       return UpdaterFailed;
     }
   }
-  if (platform().copyFile(driverFile, backupFile.get(), false)) return UpdaterOk;
-  const uint32_t error = platform().lastError();
-  if (error == kErrorFileNotFound) {
-    logText("WARNING: Driver file does not exist for backup.\r\n");
-    return UpdaterDriverMissing;
+  // The driver is copied beside the backup and takes its place only once
+  // complete: a copy that fails part-way (a full disk) must not destroy the
+  // backup of an earlier run.
+  PlatformBuffer copy(kPathBufferSize);
+  if (!copy) {
+    logText(kNoBackupNameMemoryLine);
+    return UpdaterFailed;
   }
-  logText("ERROR: Could not create backup file [");
-  logText(backupFile.get());
-  logText("] ");
-  logError(error, ":");
-  logText("\r\n");
-  return UpdaterFailed;
+  std::memset(copy.get(), 0, kPathBufferSize);
+  if (platform().tempFileName(directory, kTempPrefix, 0, copy.get()) == 0) {
+    return backupFailed(backupFile.get(), platform().lastError());
+  }
+  if (!platform().copyFile(driverFile, copy.get(), false)) {
+    const uint32_t error = platform().lastError();
+    platform().deleteFile(copy.get());
+    if (error == kErrorFileNotFound) {
+      logText("WARNING: Driver file does not exist for backup.\r\n");
+      return UpdaterDriverMissing;
+    }
+    return backupFailed(backupFile.get(), error);
+  }
+  if (!platform().moveFileReplacing(copy.get(), backupFile.get())) {
+    const uint32_t error = platform().lastError();
+    platform().deleteFile(copy.get());
+    return backupFailed(backupFile.get(), error);
+  }
+  return UpdaterOk;
 }
 
 int DeviceDriverUpdate::deleteTempCopy() {

@@ -319,6 +319,35 @@ TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {
                 "[C:\\windows\\system32\\drivers\\abkBackup\\fake.sys] 5:Access is denied.\r\n\r\n");
 }
 
+TEST_F(DeviceDriverUpdateTest, AFailedBackupLeavesTheEarlierOneAndNoPartialFile) {
+  const std::string drivers = "C:\\windows\\system32\\drivers\\";
+  const std::string backups = drivers + "abkBackup";
+  sim.putFile(drivers + "fake.sys", "driver v2, longer than the first");
+  const std::string line = "Backing up fake driver to [" + backups + "\\fake.sys].\r\n";
+  {
+    // The disk fills up during the first backup: no file at all.
+    FakeUpdate updater(sim);
+    sim.failNextCopyPartWay(kErrorDiskFull);
+    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_TRUE(sim.listDirectory(backups).empty());
+    EXPECT_EQ(log(), line + "ERROR: Could not create backup file [" + backups +
+                         "\\fake.sys] 112:There is not enough space on the disk.\r\n\r\n");
+  }
+  sim.putFile(backups + "\\fake.sys", "driver v1");
+  for (bool failMove : {false, true}) {
+    FakeUpdate updater(sim);
+    if (failMove) {
+      sim.failNextMove(kErrorAccessDenied);
+    } else {
+      sim.failNextCopyPartWay(kErrorDiskFull);
+    }
+    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_EQ(sim.fileText(backups + "\\fake.sys"), "driver v1");
+    EXPECT_TRUE(sim.listDirectory(backups) == std::vector<std::string>{"fake.sys"});
+  }
+  EXPECT_NE(log().find("fake.sys] 5:Access is denied.\r\n"), std::string::npos);
+}
+
 TEST_F(DeviceDriverUpdateTest, BackupDirectoryLimitsAndFailures) {
   // 250 + 10 ("abkBackup\") = 260 is accepted; one more is refused.
   FakeUpdate fits(sim);
