@@ -132,13 +132,22 @@ class Platform {
 Platform& platform();
 void setPlatform(Platform* active);
 
-// A buffer from the platform's allocator, released on scope exit.
+// A buffer from the platform's allocator, released when its owner goes.
 class PlatformBuffer {
  public:
+  PlatformBuffer() = default;  // no buffer
   explicit PlatformBuffer(size_t size) : data_(static_cast<char*>(platform().allocate(size))) {}
-  ~PlatformBuffer() { platform().release(data_); }
+  ~PlatformBuffer() { reset(); }
   PlatformBuffer(const PlatformBuffer&) = delete;
   PlatformBuffer& operator=(const PlatformBuffer&) = delete;
+  PlatformBuffer(PlatformBuffer&& other) noexcept : data_(other.take()) {}
+  PlatformBuffer& operator=(PlatformBuffer&& other) noexcept {
+    if (this != &other) {
+      reset();
+      data_ = other.take();
+    }
+    return *this;
+  }
   char* get() const { return data_; }
   explicit operator bool() const { return data_ != nullptr; }
   // Hands ownership to the caller.
@@ -147,9 +156,13 @@ class PlatformBuffer {
     data_ = nullptr;
     return d;
   }
+  // Releases the buffer now; the owner holds none afterwards.
+  void reset() {
+    if (data_) platform().release(take());
+  }
 
  private:
-  char* data_;
+  char* data_ = nullptr;
 };
 
 }  // namespace lw

@@ -19,10 +19,13 @@ class FakeUpdate : public DeviceDriverUpdate {
   ~FakeUpdate() override { platform().release(defaultCache_); }
 
   const char* driverDirectory() override {
-    if (driverDirectoryKnown) return driverDirectoryCache;
+    if (driverDirectoryKnown) return driverDirectoryCache.get();
     driverDirectoryKnown = true;
-    driverDirectoryCache = copy(directory);
-    return driverDirectoryCache;
+    if (!directory.empty()) {
+      driverDirectoryCache = PlatformBuffer(directory.size() + 1);
+      std::memcpy(driverDirectoryCache.get(), directory.c_str(), directory.size() + 1);
+    }
+    return driverDirectoryCache.get();
   }
   const char* driverFilePath() override {
     file_ = directory + "fake.sys";

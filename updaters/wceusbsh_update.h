@@ -15,7 +15,6 @@ extern const char* syncDriverName;
 class WceusbshUpdate : public DeviceDriverUpdate {
  public:
   WceusbshUpdate();
-  ~WceusbshUpdate() override;
 
   const char* driverDirectory() override;
   const char* driverFilePath() override;
@@ -24,13 +23,13 @@ class WceusbshUpdate : public DeviceDriverUpdate {
   const char* driverName() override;
 
   // ActiveSync's base directory for this generation, worked out anew on
-  // each call; a 262-byte buffer the caller releases, or null.
-  char* syncBaseDirectory();
+  // each call; a 262-byte buffer, or none.
+  PlatformBuffer syncBaseDirectory();
 
  private:
-  char* defaultInfPathCache = nullptr;
+  PlatformBuffer defaultInfPathCache;
   bool defaultInfPathKnown = false;
-  char* driverFilePathCache = nullptr;
+  PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
   ActiveSyncGen activeSyncGen = NotProbed;
   VendorPatchTable patchTable{VendorTableKind::Sync};
