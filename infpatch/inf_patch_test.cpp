@@ -95,7 +95,18 @@ TEST_F(InfPatchTest, AHeaderOnTheLastLineGetsItsLinesBeforeTheAppendedSections) 
             "[Strings]\r\ns1\r\ns2\r\n[A]\r\na1\r\na2\r\n");
   EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\nlast"),
             "[A]\r\na1\r\na2\r\n[Strings]\r\ns2\r\n\r\ns1\r\nlast");
-  EXPECT_EQ(patch("x=1"), std::string("x=1\r\n") + kAppendedAll);
+  // An appended section opens with its own line end: no blank line before it.
+  EXPECT_EQ(patch("x=1"), std::string("x=1") + kAppendedAll);
+  // A prefix line or a row without a header would continue the last line.
+  EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\ns2", true),
+            "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\np\\");
+  SmallTable headerless;
+  headerless.lines[2][0].written = false;
+  EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\ns2", headerless.rows),
+            "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\np\\\r\n");
+  // Nothing to add: the output is the input, byte for byte.
+  EXPECT_EQ(patch("[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2"),
+            "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2");
 }
 
 TEST_F(InfPatchTest, PrefixLinesJoinTheNextLineButNeverAHeader) {

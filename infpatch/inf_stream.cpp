@@ -111,7 +111,8 @@ bool InfWriter::put(const char* text) {
   if (length == 0) return true;
   if (newLinePending_) {
     newLinePending_ = false;
-    if (!put("\n")) return false;
+    // Text that opens with its own line end already starts a new line.
+    if (*text != '\n' && !put("\n")) return false;
   }
   const char* end = text + length;
   for (const char* p = text; p < end;) {

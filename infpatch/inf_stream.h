@@ -57,7 +57,8 @@ class InfWriter {
 
   // The last text written was a prefix with nothing after it yet.
   bool endsWithPrefix() const { return endsWithPrefix_; }
-  // The next text written starts on a line of its own.
+  // The next text written starts on a line of its own: a line end comes
+  // first unless that text brings its own.
   void startNextOnNewLine() { newLinePending_ = !atLineStart_; }
   void cancelNewLine() { newLinePending_ = false; }
 

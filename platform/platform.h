@@ -18,6 +18,7 @@ enum : uint32_t {
   kErrorNotEnoughMemory = 8,
   kErrorFileExists = 80,
   kErrorInvalidParameter = 87,
+  kErrorDiskFull = 112,
   kErrorInsufficientBuffer = 122,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
@@ -75,6 +76,9 @@ class Platform {
                                 char* out /* 260 bytes */) = 0;
 
   virtual bool copyFile(const char* from, const char* to, bool failIfExists) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: `from` takes the place of
+  // `to` in one step, so `to` is never seen half written.
+  virtual bool moveFileReplacing(const char* from, const char* to) = 0;
   virtual bool deleteFile(const char* path) = 0;
   virtual bool createDirectory(const char* path) = 0;
   virtual uint32_t fileAttributes(const char* path) = 0;
@@ -132,13 +136,22 @@ class Platform {
 Platform& platform();
 void setPlatform(Platform* active);
 
-// A buffer from the platform's allocator, released on scope exit.
+// A buffer from the platform's allocator, released when its owner goes.
 class PlatformBuffer {
  public:
+  PlatformBuffer() = default;  // no buffer
   explicit PlatformBuffer(size_t size) : data_(static_cast<char*>(platform().allocate(size))) {}
-  ~PlatformBuffer() { platform().release(data_); }
+  ~PlatformBuffer() { reset(); }
   PlatformBuffer(const PlatformBuffer&) = delete;
   PlatformBuffer& operator=(const PlatformBuffer&) = delete;
+  PlatformBuffer(PlatformBuffer&& other) noexcept : data_(other.take()) {}
+  PlatformBuffer& operator=(PlatformBuffer&& other) noexcept {
+    if (this != &other) {
+      reset();
+      data_ = other.take();
+    }
+    return *this;
+  }
   char* get() const { return data_; }
   explicit operator bool() const { return data_ != nullptr; }
   // Hands ownership to the caller.
@@ -147,9 +160,13 @@ class PlatformBuffer {
     data_ = nullptr;
     return d;
   }
+  // Releases the buffer now; the owner holds none afterwards.
+  void reset() {
+    if (data_) platform().release(take());
+  }
 
  private:
-  char* data_;
+  char* data_ = nullptr;
 };
 
 }  // namespace lw

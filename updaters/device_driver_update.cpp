@@ -1,6 +1,7 @@
 #include "updaters/device_driver_update.h"
 
 #include <cstring>
+#include <utility>
 
 #include "app/log.h"
 #include "platform/platform.h"
@@ -15,6 +16,9 @@ namespace {
 constexpr uint32_t kTempDirectoryBufferSize = 248;
 constexpr char kTempPrefix[] = "abk";
 constexpr char kBackupFolder[] = "abkBackup\\";
+constexpr char kNoBackupNameMemoryLine[] =
+    "ERROR: Could not allocate memory for backup driver name.";
+constexpr char kNoTempFileNameLine[] = "ERROR: Could not determine a temporary file name.\r\n";
 
 // A Windows error as the log shows it: the signed number, the separator,
 // then the system's text.
@@ -24,30 +28,25 @@ void logError(uint32_t error, const char* separator) {
   logSystemError(error);
 }
 
+// The backup could not be made; `error` is the number of the step that
+// failed.
+UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
+  logText("ERROR: Could not create backup file [");
+  logText(backupFile);
+  logText("] ");
+  logError(error, ":");
+  logText("\r\n");
+  return UpdaterFailed;
+}
+
 }  // namespace
 
-DeviceDriverUpdate::~DeviceDriverUpdate() {
-  deleteTempCopy();
-  releaseUserInfPath();
-  // A default infFilePath belongs to the subclass, which released it first.
-  platform().release(tempInfPathCache);
-  platform().release(oemInfName);
-  platform().release(driverDirectoryCache);
-  platform().release(backupDirectoryCache);
-}
-
-void DeviceDriverUpdate::releaseUserInfPath() {
-  if (infPathKnown && !infPathIsDefault && infFilePath) {
-    platform().release(infFilePath);
-    infFilePath = nullptr;
-  }
-}
+DeviceDriverUpdate::~DeviceDriverUpdate() { deleteTempCopy(); }
 
 const char* DeviceDriverUpdate::infPath() {
   if (infPathKnown) return infFilePath;
   infPathKnown = true;
-  infPathIsDefault = true;
-  infFilePath = const_cast<char*>(defaultInfPath());
+  infFilePath = defaultInfPath();
   // A failed default lookup has been logged by the subclass and stays.
   if (!infFilePath) return nullptr;
   logText("Default path of ");
@@ -59,7 +58,11 @@ const char* DeviceDriverUpdate::infPath() {
 }
 
 int DeviceDriverUpdate::setInfPath(const char* path) {
-  releaseUserInfPath();
+  // An earlier user path goes; a default one stays until replaced.
+  if (userInfPath) {
+    userInfPath.reset();
+    infFilePath = nullptr;
+  }
   if (!path) return 1;
   const size_t length = std::strlen(path);
   if (length > kMaxPathLength) {
@@ -68,23 +71,22 @@ int DeviceDriverUpdate::setInfPath(const char* path) {
     logText(" inf file is too long.\r\n");
     return 1;
   }
-  char* copy = allocatePathBuffer(length + 2);
-  if (!copy) {
+  userInfPath = PlatformBuffer(length + 2);
+  if (!userInfPath) {
     infFilePath = nullptr;
     logText("ERROR: Could not allocate memory for new ");
     logText(driverName());
     logText(" inf file path.");
     return 1;
   }
-  std::memcpy(copy, path, length + 1);
-  infFilePath = copy;
+  std::memcpy(userInfPath.get(), path, length + 1);
+  infFilePath = userInfPath.get();
   infPathKnown = true;
-  infPathIsDefault = false;
   return 0;
 }
 
 const char* DeviceDriverUpdate::tempInfPath() {
-  if (tempInfPathKnown) return tempInfPathCache;
+  if (tempInfPathKnown) return tempInfPathCache.get();
   tempInfPathKnown = true;
 
   PlatformBuffer directory(kTempDirectoryBufferSize);
@@ -94,32 +96,36 @@ const char* DeviceDriverUpdate::tempInfPath() {
   }
   uint32_t length = platform().tempDirectory(directory.get(), kTempDirectoryBufferSize);
   if (length == 0 || length >= kTempDirectoryBufferSize) {
-    std::memcpy(directory.get(), ".", 2);  // no usable directory: the current one
-  } else {
-    directory.get()[length] = '\0';
+    // No usable temporary directory: the current one, by its full name,
+    // since SetupCopyOEMInfA refuses a relative path.
+    length = platform().currentDirectory(directory.get(), kTempDirectoryBufferSize);
   }
+  if (length == 0 || length >= kTempDirectoryBufferSize) {
+    logText(kNoTempFileNameLine);
+    return nullptr;
+  }
+  directory.get()[length] = '\0';
 
-  char* name = allocatePathBuffer();
+  PlatformBuffer name(kPathBufferSize);
   if (!name) {
     logText("ERROR: Could not allocate memory for the temporary file name.\r\n");
     return nullptr;
   }
   // GetTempFileNameA writes at most 260 bytes; the zeroed tail keeps the
   // name terminated whatever the platform does.
-  std::memset(name, 0, kPathBufferSize);
-  if (platform().tempFileName(directory.get(), kTempPrefix, 0, name) == 0) {
-    logText("ERROR: Could not determine a temporary file name.\r\n");
-    platform().release(name);
+  std::memset(name.get(), 0, kPathBufferSize);
+  if (platform().tempFileName(directory.get(), kTempPrefix, 0, name.get()) == 0) {
+    logText(kNoTempFileNameLine);
     return nullptr;
   }
-  tempInfPathCache = name;
+  tempInfPathCache = std::move(name);
   tempFileCreated = true;
   logText("Path of temporary ");
   logText(driverName());
   logText(" inf file is [");
-  logText(tempInfPathCache);
+  logText(tempInfPathCache.get());
   logText("].\r\n");
-  return tempInfPathCache;
+  return tempInfPathCache.get();
 }
 
 int DeviceDriverUpdate::copyInfToTemp() {
@@ -127,10 +133,7 @@ int DeviceDriverUpdate::copyInfToTemp() {
   const char* source = infPath();
   const char* temp = source ? tempInfPath() : nullptr;
   if (!temp) return 1;
-  if (platform().copyFile(source, temp, false)) {
-    tempCopyMade = true;
-    return 0;
-  }
+  if (platform().copyFile(source, temp, false)) return 0;
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy ");
   logText(source);
@@ -162,20 +165,20 @@ int DeviceDriverUpdate::installInf() {
 int DeviceDriverUpdate::installOemInf() {
   const char* temp = tempInfPath();
   if (!temp) return 1;
-  platform().release(oemInfName);
-  oemInfName = allocatePathBuffer();
+  // The installed name is only logged; nothing reads it later.
+  PlatformBuffer oemInfName(kPathBufferSize);
   if (!oemInfName) {
     logText("ERROR: Could not allocate memory for oemxx.inf file path.\r\n");
     return 1;
   }
-  std::memset(oemInfName, 0, kPathBufferSize);
-  if (platform().copyOemInf(temp, driverDirectory(), kSpostPath, 0, oemInfName,
+  std::memset(oemInfName.get(), 0, kPathBufferSize);
+  if (platform().copyOemInf(temp, driverDirectory(), kSpostPath, 0, oemInfName.get(),
                             static_cast<uint32_t>(kPathBufferSize))) {
-    oemInfName[kPathBufferSize - 1] = '\0';
+    oemInfName.get()[kPathBufferSize - 1] = '\0';
     logText("Created ");
     logText(driverName());
     logText(" oemxx.inf file [");
-    logText(oemInfName);
+    logText(oemInfName.get());
     logText("].\r\n");
     return 0;
   }
@@ -183,15 +186,13 @@ int DeviceDriverUpdate::installOemInf() {
   logText("ERROR: Could not copy temporary file as oemxx.inf ");
   logError(error, ": ");
   logText("\r\n");
-  platform().release(oemInfName);
-  oemInfName = nullptr;
   return 1;
 }
 
 const char* DeviceDriverUpdate::backupDirectory() {
-  if (backupDirectoryKnown) return backupDirectoryCache;
+  if (backupDirectoryKnown) return backupDirectoryCache.get();
   backupDirectoryKnown = true;
-  char* buffer = allocatePathBuffer();
+  PlatformBuffer buffer(kPathBufferSize);
   if (!buffer) {
     logText("ERROR: Could not allocate memory for backup path.\r\n");
     return nullptr;
@@ -199,44 +200,37 @@ const char* DeviceDriverUpdate::backupDirectory() {
   const char* directory = driverDirectory();
   if (!directory) {
     logText(kNoDriverDirectoryLine);
-    platform().release(buffer);
     return nullptr;
   }
-  const size_t length = std::strlen(directory);
-  if (length + sizeof kBackupFolder - 1 > kMaxPathLength) {
+  buffer.get()[0] = '\0';
+  if (!appendToPath(buffer.get(), {directory, kBackupFolder})) {
     logText("ERROR: Backup path is too long.\r\n");
-    platform().release(buffer);
     return nullptr;
   }
-  std::memcpy(buffer, directory, length);
-  std::memcpy(buffer + length, kBackupFolder, sizeof kBackupFolder);
-  backupDirectoryCache = buffer;
-  createBackupDirectory = true;
-  return backupDirectoryCache;
+  backupDirectoryCache = std::move(buffer);
+  return backupDirectoryCache.get();
 }
 
 UpdaterStatus DeviceDriverUpdate::backupDriver() {
+  // Asked in order, stopping at the first that fails: that step has logged
+  // why, and a later one would only log the same failure again.
   const char* directory = backupDirectory();
-  const char* name = driverName();
-  const char* driverFile = driverFilePath();
-  if (!directory || !name || !driverFile) return UpdaterFailed;
+  const char* name = directory ? driverName() : nullptr;
+  const char* driverFile = name ? driverFilePath() : nullptr;
+  if (!driverFile) return UpdaterFailed;
 
   const size_t directoryLength = std::strlen(directory);
-  const bool needsSeparator = directoryLength == 0 || directory[directoryLength - 1] != '\\';
-  const size_t nameLength = std::strlen(name);
-  const size_t length =
-      directoryLength + (needsSeparator ? 1 : 0) + nameLength + sizeof kDriverExtension - 1;
+  const char* separator =
+      directoryLength == 0 || directory[directoryLength - 1] != '\\' ? "\\" : "";
+  // Sized to fit, so this name has no length limit of its own.
+  const size_t length = joinedLength({directory, separator, name, kDriverExtension});
   PlatformBuffer backupFile(length + 2);
   if (!backupFile) {
-    logText("ERROR: Could not allocate memory for backup driver name.");
+    logText(kNoBackupNameMemoryLine);
     return UpdaterFailed;
   }
-  char* out = backupFile.get();
-  std::memcpy(out, directory, directoryLength);
-  out += directoryLength;
-  if (needsSeparator) *out++ = '\\';
-  std::memcpy(out, name, nameLength);
-  std::memcpy(out + nameLength, kDriverExtension, sizeof kDriverExtension);
+  backupFile.get()[0] = '\0';
+  appendToPath(backupFile.get(), {directory, separator, name, kDriverExtension}, length);
 
   logText("Backing up ");
   logText(name);
@@ -244,7 +238,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
   logText(backupFile.get());
   logText("].\r\n");
 
-  if (createBackupDirectory && !platform().createDirectory(directory)) {
+  if (!platform().createDirectory(directory)) {
     const uint32_t error = platform().lastError();
     // A folder left by an earlier run is reused.
     if (error != kErrorAlreadyExists) {
@@ -254,27 +248,41 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
       return UpdaterFailed;
     }
   }
-  if (platform().copyFile(driverFile, backupFile.get(), false)) return UpdaterOk;
-  const uint32_t error = platform().lastError();
-  if (error == kErrorFileNotFound) {
-    logText("WARNING: Driver file does not exist for backup.\r\n");
-    return UpdaterDriverMissing;
+  // The driver is copied beside the backup and takes its place only once
+  // complete: a copy that fails part-way (a full disk) must not destroy the
+  // backup of an earlier run.
+  PlatformBuffer copy(kPathBufferSize);
+  if (!copy) {
+    logText(kNoBackupNameMemoryLine);
+    return UpdaterFailed;
   }
-  logText("ERROR: Could not create backup file [");
-  logText(backupFile.get());
-  logText("] ");
-  logError(error, ":");
-  logText("\r\n");
-  return UpdaterFailed;
+  std::memset(copy.get(), 0, kPathBufferSize);
+  if (platform().tempFileName(directory, kTempPrefix, 0, copy.get()) == 0) {
+    return backupFailed(backupFile.get(), platform().lastError());
+  }
+  if (!platform().copyFile(driverFile, copy.get(), false)) {
+    const uint32_t error = platform().lastError();
+    platform().deleteFile(copy.get());
+    if (error == kErrorFileNotFound) {
+      logText("WARNING: Driver file does not exist for backup.\r\n");
+      return UpdaterDriverMissing;
+    }
+    return backupFailed(backupFile.get(), error);
+  }
+  if (!platform().moveFileReplacing(copy.get(), backupFile.get())) {
+    const uint32_t error = platform().lastError();
+    platform().deleteFile(copy.get());
+    return backupFailed(backupFile.get(), error);
+  }
+  return UpdaterOk;
 }
 
 int DeviceDriverUpdate::deleteTempCopy() {
   // Whatever GetTempFileNameA created is removed, copied over or not, so no
   // "abk" file outlives the run.
   if (!tempFileCreated) return 0;
-  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache)) return 1;
+  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache.get())) return 1;
   tempFileCreated = false;
-  tempCopyMade = false;
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "infpatch/inf_patch.h"
+#include "platform/platform.h"
 
 namespace lw {
 
@@ -15,7 +16,7 @@ enum UpdaterStatus : int {
 class DeviceDriverUpdate {
  public:
   DeviceDriverUpdate() = default;
-  // Deletes the temporary INF copy and releases every buffer the base owns.
+  // Deletes the temporary INF copy; the buffers release themselves.
   virtual ~DeviceDriverUpdate();
   DeviceDriverUpdate(const DeviceDriverUpdate&) = delete;
   DeviceDriverUpdate& operator=(const DeviceDriverUpdate&) = delete;
@@ -39,23 +40,19 @@ class DeviceDriverUpdate {
   int deleteTempCopy();
 
  protected:
-  // Filled by the subclass's driverDirectory, released here.
-  char* driverDirectoryCache = nullptr;
+  // Filled by the subclass's driverDirectory.
+  PlatformBuffer driverDirectoryCache;
   bool driverDirectoryKnown = false;
 
  private:
-  void releaseUserInfPath();
-
-  char* infFilePath = nullptr;
+  // The default path belongs to the subclass; a user's path is held here.
+  const char* infFilePath = nullptr;
+  PlatformBuffer userInfPath;
   bool infPathKnown = false;
-  bool infPathIsDefault = false;
-  char* tempInfPathCache = nullptr;
+  PlatformBuffer tempInfPathCache;
   bool tempInfPathKnown = false;
-  char* oemInfName = nullptr;
-  char* backupDirectoryCache = nullptr;
+  PlatformBuffer backupDirectoryCache;
   bool backupDirectoryKnown = false;
-  bool createBackupDirectory = false;
-  bool tempCopyMade = false;
   // GetTempFileNameA made the (empty) file: it is ours to delete even when
   // nothing was copied over it.
   bool tempFileCreated = false;

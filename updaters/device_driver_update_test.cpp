@@ -19,10 +19,13 @@ class FakeUpdate : public DeviceDriverUpdate {
   ~FakeUpdate() override { platform().release(defaultCache_); }
 
   const char* driverDirectory() override {
-    if (driverDirectoryKnown) return driverDirectoryCache;
+    if (driverDirectoryKnown) return driverDirectoryCache.get();
     driverDirectoryKnown = true;
-    driverDirectoryCache = copy(directory);
-    return driverDirectoryCache;
+    if (!directory.empty()) {
+      driverDirectoryCache = PlatformBuffer(directory.size() + 1);
+      std::memcpy(driverDirectoryCache.get(), directory.c_str(), directory.size() + 1);
+    }
+    return driverDirectoryCache.get();
   }
   const char* driverFilePath() override {
     file_ = directory + "fake.sys";
@@ -147,18 +150,26 @@ TEST_F(DeviceDriverUpdateTest, TempDirectoryOf247CharactersIsUsed) {
   EXPECT_EQ(std::string(updater.tempInfPath()), dir + "abk1A2B.tmp");
 }
 
-TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToCurrentDirectory) {
+TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToTheCurrentDirectorysFullName) {
   std::string dir248 = "C:\\" + std::string(244, 't') + "\\";
   for (const std::string& answer : {std::string(), dir248, std::string(300, 't')}) {
     sim.setDirectory(SimPlatform::Directory::Temp, answer);
     FakeUpdate updater(sim);
-    const char* name = updater.tempInfPath();
-    ASSERT_NE(name, nullptr);
-    EXPECT_EQ(std::string(name).substr(0, 5), ".\\abk") << name;
-    EXPECT_TRUE(sim.fileExists(std::string("C:\\work\\") + (name + 2)));
+    // Setup takes only a full path: a relative name could never be installed.
+    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(sim.oemInstalls().back().source, std::string(updater.tempInfPath()));
+    EXPECT_EQ(std::string(updater.tempInfPath()).substr(0, 11), "C:\\work\\abk");
   }
   EXPECT_TRUE(sim.listDirectory("C:\\work") ==
               std::vector<std::string>{"linkwrightlog.txt"});
+
+  // A current directory that does not fit either: no temporary file.
+  sim.setDirectory(SimPlatform::Directory::Current, dir248);
+  FakeUpdate nowhere(sim);
+  EXPECT_EQ(nowhere.tempInfPath(), nullptr);
+  const std::string text = log();
+  EXPECT_EQ(text.substr(text.rfind("\r\n", text.size() - 3) + 2),
+            "ERROR: Could not determine a temporary file name.\r\n");
 }
 
 TEST_F(DeviceDriverUpdateTest, TemporaryNameFailuresAreLoggedOnceAndRemembered) {
@@ -309,6 +320,35 @@ TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {
             line +
                 "ERROR: Could not create backup file "
                 "[C:\\windows\\system32\\drivers\\abkBackup\\fake.sys] 5:Access is denied.\r\n\r\n");
+}
+
+TEST_F(DeviceDriverUpdateTest, AFailedBackupLeavesTheEarlierOneAndNoPartialFile) {
+  const std::string drivers = "C:\\windows\\system32\\drivers\\";
+  const std::string backups = drivers + "abkBackup";
+  sim.putFile(drivers + "fake.sys", "driver v2, longer than the first");
+  const std::string line = "Backing up fake driver to [" + backups + "\\fake.sys].\r\n";
+  {
+    // The disk fills up during the first backup: no file at all.
+    FakeUpdate updater(sim);
+    sim.failNextCopyPartWay(kErrorDiskFull);
+    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_TRUE(sim.listDirectory(backups).empty());
+    EXPECT_EQ(log(), line + "ERROR: Could not create backup file [" + backups +
+                         "\\fake.sys] 112:There is not enough space on the disk.\r\n\r\n");
+  }
+  sim.putFile(backups + "\\fake.sys", "driver v1");
+  for (bool failMove : {false, true}) {
+    FakeUpdate updater(sim);
+    if (failMove) {
+      sim.failNextMove(kErrorAccessDenied);
+    } else {
+      sim.failNextCopyPartWay(kErrorDiskFull);
+    }
+    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_EQ(sim.fileText(backups + "\\fake.sys"), "driver v1");
+    EXPECT_TRUE(sim.listDirectory(backups) == std::vector<std::string>{"fake.sys"});
+  }
+  EXPECT_NE(log().find("fake.sys] 5:Access is denied.\r\n"), std::string::npos);
 }
 
 TEST_F(DeviceDriverUpdateTest, BackupDirectoryLimitsAndFailures) {

@@ -1,31 +1,48 @@
 #include "updaters/driver_paths.h"
 
+#include <cstring>
+
 #include "app/log.h"
-#include "platform/platform.h"
 
 namespace lw {
 
-void fillDriverFilePath(char*& buffer, const char* directory, const char* name,
-                        const char* extension) {
-  const char* failure = nullptr;
+size_t joinedLength(std::initializer_list<const char*> pieces) {
   size_t length = 0;
-  const size_t nameLength = std::strlen(name);
-  const size_t extensionLength = std::strlen(extension);
+  for (const char* piece : pieces) length += std::strlen(piece);
+  return length;
+}
+
+bool appendToPath(char* path, std::initializer_list<const char*> pieces, size_t limit) {
+  size_t length = std::strlen(path);
+  if (length + joinedLength(pieces) > limit) return false;
+  for (const char* piece : pieces) {
+    const size_t pieceLength = std::strlen(piece);
+    std::memmove(path + length, piece, pieceLength);
+    length += pieceLength;
+  }
+  path[length] = '\0';
+  return true;
+}
+
+void fillDriverFilePath(PlatformBuffer& path, const char* directory, const char* name,
+                        const char* extension) {
+  path.get()[0] = '\0';
+  const char* failure = nullptr;
   if (!directory) {
     failure = kNoDriverDirectoryLine;
-  } else {
-    length = std::strlen(directory);
-    if (length + nameLength + extensionLength > kMaxPathLength) failure = kDriverPathTooLongLine;
+  } else if (!appendToPath(path.get(), {directory, name, extension})) {
+    failure = "ERROR: Driver path length is too long.\r\n";
   }
-  if (failure) {
-    logText(failure);
-    platform().release(buffer);
-    buffer = nullptr;
-    return;
-  }
-  std::memcpy(buffer, directory, length);
-  std::memcpy(buffer + length, name, nameLength);
-  std::memcpy(buffer + length + nameLength, extension, extensionLength + 1);
+  if (!failure) return;
+  logText(failure);
+  path.reset();
+}
+
+PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath,
+                            const char* inPath) {
+  if (!outPath || !inPath) return PatchBadArgs;
+  VendorPatchTable run = table;
+  return patchInfFile(run.table(), outPath, inPath);
 }
 
 }  // namespace lw

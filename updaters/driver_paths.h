@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <initializer_list>
 
+#include "infpatch/vendor_tables.h"
 #include "platform/platform.h"
 
 namespace lw {
@@ -13,11 +14,6 @@ namespace lw {
 // Every path an updater builds fits 260 characters in a 262-byte buffer.
 constexpr size_t kPathBufferSize = 262;
 constexpr size_t kMaxPathLength = 260;
-
-// Path buffers come from the platform, whose allocator tests can fail.
-inline char* allocatePathBuffer(size_t size = kPathBufferSize) {
-  return static_cast<char*>(platform().allocate(size));
-}
 
 inline constexpr char kDriverExtension[] = ".sys";
 inline constexpr char kDriversSuffix[] = "\\drivers\\";
@@ -27,21 +23,25 @@ inline constexpr char kNoDriverDirectoryLine[] =
 inline constexpr char kNoDriverDirectoryMemoryLine[] =
     "ERROR: Could not allocate memory for driver directory.\r\n";
 inline constexpr char kNoSystemPathLine[] = "ERROR: Could not retrieve the system path.\r\n";
-inline constexpr char kDriverPathTooLongLine[] = "ERROR: Driver path length is too long.\r\n";
 
-// The text a GetXxxDirectoryA-style query left in a kPathBufferSize buffer,
-// given the length it returned: that length terminated and measured, or 0
-// when the query failed or its answer did not fit (and so is not there).
-inline size_t takeDirectoryAnswer(char* buffer, size_t length) {
-  if (length == 0 || length >= kPathBufferSize) return 0;
-  buffer[length] = '\0';
-  return std::strlen(buffer);
-}
+// The length of the pieces written one after another.
+size_t joinedLength(std::initializer_list<const char*> pieces);
 
-// Sets `buffer`, a fresh kPathBufferSize buffer, to directory + name +
+// Appends the pieces to the text in `path` when the whole stays within
+// `limit` characters (the buffer holds limit + 1 bytes at least); false,
+// with `path` unchanged, when it would not.
+bool appendToPath(char* path, std::initializer_list<const char*> pieces,
+                  size_t limit = kMaxPathLength);
+
+// Sets `path`, a fresh kPathBufferSize buffer, to directory + name +
 // extension. When there is no directory or the result would pass 260
-// characters, logs why, releases the buffer and sets it to null.
-void fillDriverFilePath(char*& buffer, const char* directory, const char* name,
+// characters, logs why and releases the buffer.
+void fillDriverFilePath(PlatformBuffer& path, const char* directory, const char* name,
                         const char* extension);
+
+// Patches with a fresh copy of `table`: the engine marks the records it
+// meets, and a second patch must come out the same as the first.
+PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath,
+                            const char* inPath);
 
 }  // namespace lw

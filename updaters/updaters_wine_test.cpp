@@ -15,6 +15,7 @@
 #include "hostcfg/generic_device_flags.h"
 #include "platform/win32/win32_platform.h"
 #include "updaters/device_driver_update.h"
+#include "updaters/usbstor_update.h"
 
 namespace lw {
 namespace {
@@ -195,6 +196,50 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
 
   job.destroyUpdaters();
   EXPECT_EQ(temporaryFiles(), temporaryBefore);
+  setPlatform(nullptr);
+}
+
+size_t filesIn(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  size_t count = 0;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
+TEST(UpdatersUnderWine, AFailedBackupKeepsTheEarlierOne) {
+  Win32Platform win32;
+  setPlatform(&win32);
+  const std::string backups = "C:\\windows\\system32\\drivers\\abkBackup";
+  const std::string backup = backups + "\\usbstor.sys";
+  CreateDirectoryA(backups.c_str(), nullptr);
+  writeBytes(backup, "the earlier backup");
+  writeBytes(kStorageDriver, "storage driver, a newer one");
+
+  // A driver that cannot be read: the copy fails, and the copy made for it
+  // beside the backup is gone again.
+  HANDLE locked = CreateFileA(kStorageDriver, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  {
+    UsbstorUpdate updater;
+    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  }
+  CloseHandle(locked);
+  EXPECT_EQ(readBytes(backup), "the earlier backup");
+  EXPECT_EQ(filesIn(backups), 1u);
+
+  {
+    // The next run's backup takes the earlier one's place.
+    UsbstorUpdate updater;
+    EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+  }
+  EXPECT_EQ(readBytes(backup), "storage driver, a newer one");
+  EXPECT_EQ(filesIn(backups), 1u);
   setPlatform(nullptr);
 }
 

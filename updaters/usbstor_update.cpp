@@ -1,7 +1,5 @@
 #include "updaters/usbstor_update.h"
 
-#include <cstring>
-
 #include "app/log.h"
 #include "hostcfg/activesync.h"
 #include "platform/platform.h"
@@ -15,27 +13,22 @@ constexpr char kStorageDriverName[] = "usbstor";
 constexpr char kInfSuffix[] = "\\inf\\usbstor.inf";
 constexpr char kDriverFileName[] = "usbstor.sys";
 
-// Fills `buffer` with a directory answer plus `suffix`; false, with the
-// buffer released, when the answer was missing or the result too long.
-bool directoryWithSuffix(char*& buffer, uint32_t length, const char* suffix,
+// Fills `buffer` with a directory answer plus `suffix`; on failure logs
+// why and releases the buffer.
+void directoryWithSuffix(PlatformBuffer& buffer, uint32_t length, const char* suffix,
                          const char* missingLine, const char* tooLongLine) {
-  const size_t suffixLength = std::strlen(suffix);
-  const char* failure = nullptr;
   if (length == 0) {
-    failure = missingLine;
-  } else if (length + suffixLength > kMaxPathLength) {
-    // Also an answer too long for the buffer, which was never written.
-    failure = tooLongLine;
-  } else {
-    buffer[length] = '\0';
-    const size_t written = std::strlen(buffer);
-    std::memcpy(buffer + written, suffix, suffixLength + 1);
-    return true;
+    logText(missingLine);
+    buffer.reset();
+    return;
   }
-  logText(failure);
-  platform().release(buffer);
-  buffer = nullptr;
-  return false;
+  // An answer too long for the buffer was never written into it.
+  const bool written = length < kPathBufferSize;
+  if (written) buffer.get()[length] = '\0';
+  if (!written || !appendToPath(buffer.get(), {suffix})) {
+    logText(tooLongLine);
+    buffer.reset();
+  }
 }
 
 }  // namespace
@@ -45,59 +38,50 @@ UsbstorUpdate::UsbstorUpdate() {
   if (probeActiveSync() == Gen60) patchTable.applyGen60Adjustment();
 }
 
-UsbstorUpdate::~UsbstorUpdate() {
-  platform().release(defaultInfPathCache);
-  platform().release(driverFilePathCache);
-}
-
 const char* UsbstorUpdate::defaultInfPath() {
-  if (defaultInfPathKnown) return defaultInfPathCache;
+  if (defaultInfPathKnown) return defaultInfPathCache.get();
   defaultInfPathKnown = true;
-  defaultInfPathCache = allocatePathBuffer();
+  defaultInfPathCache = PlatformBuffer(kPathBufferSize);
   if (!defaultInfPathCache) {
     logText("ERROR: Could not allocate memory for .inf path buffer.\r\n");
     return nullptr;
   }
   // No line here: the base logs the default path when it first takes it.
   directoryWithSuffix(defaultInfPathCache,
-                      platform().windowsDirectory(defaultInfPathCache, kPathBufferSize),
+                      platform().windowsDirectory(defaultInfPathCache.get(), kPathBufferSize),
                       kInfSuffix, "ERROR: Could not locate the Windows directory.\r\n",
                       "ERROR: Default path for usbstor.inf is too long.\r\n");
-  return defaultInfPathCache;
+  return defaultInfPathCache.get();
 }
 
 const char* UsbstorUpdate::driverDirectory() {
-  if (driverDirectoryKnown) return driverDirectoryCache;
+  if (driverDirectoryKnown) return driverDirectoryCache.get();
   driverDirectoryKnown = true;
-  driverDirectoryCache = allocatePathBuffer();
+  driverDirectoryCache = PlatformBuffer(kPathBufferSize);
   if (!driverDirectoryCache) {
     logText(kNoDriverDirectoryMemoryLine);
     return nullptr;
   }
   directoryWithSuffix(driverDirectoryCache,
-                      platform().systemDirectory(driverDirectoryCache, kPathBufferSize),
+                      platform().systemDirectory(driverDirectoryCache.get(), kPathBufferSize),
                       kDriversSuffix, kNoSystemPathLine, "ERROR: Driver directory is too long.\r\n");
-  return driverDirectoryCache;
+  return driverDirectoryCache.get();
 }
 
 const char* UsbstorUpdate::driverFilePath() {
-  if (driverFilePathKnown) return driverFilePathCache;
+  if (driverFilePathKnown) return driverFilePathCache.get();
   driverFilePathKnown = true;
-  driverFilePathCache = allocatePathBuffer();
+  driverFilePathCache = PlatformBuffer(kPathBufferSize);
   if (!driverFilePathCache) {
     logText("ERROR: Could not allocate memory for usbstor driver path.\r\n");
     return nullptr;
   }
   fillDriverFilePath(driverFilePathCache, driverDirectory(), kDriverFileName, "");
-  return driverFilePathCache;
+  return driverFilePathCache.get();
 }
 
 PatchResult UsbstorUpdate::patchInf(const char* outPath, const char* inPath) {
-  if (!outPath || !inPath) return PatchBadArgs;
-  // The engine marks the records it meets; each run works on a fresh copy
-  // so that a second patch comes out the same as the first.
-  VendorPatchTable run = patchTable;
-  return patchInfFile(run.table(), outPath, inPath);
+  return patchWithCopyOf(patchTable, outPath, inPath);
 }
 
 const char* UsbstorUpdate::driverName() { return kStorageDriverName; }

@@ -11,7 +11,6 @@ namespace lw {
 class UsbstorUpdate : public DeviceDriverUpdate {
  public:
   UsbstorUpdate();
-  ~UsbstorUpdate() override;
 
   // Each path is worked out once; its first outcome, a failure included,
   // is final.
@@ -22,9 +21,9 @@ class UsbstorUpdate : public DeviceDriverUpdate {
   const char* driverName() override;
 
  private:
-  char* defaultInfPathCache = nullptr;
+  PlatformBuffer defaultInfPathCache;
   bool defaultInfPathKnown = false;
-  char* driverFilePathCache = nullptr;
+  PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
   VendorPatchTable patchTable{VendorTableKind::Storage};
 };

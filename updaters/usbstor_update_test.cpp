@@ -55,10 +55,17 @@ TEST_F(UsbstorUpdateTest, SystemDirectoryOf251IsAcceptedAnd252Refused) {
   sim.setDirectory(SimPlatform::Directory::System, "C:\\windows\\system32");
   EXPECT_EQ(tooLong.driverDirectory(), nullptr);  // not retried
   EXPECT_EQ(tooLong.driverFilePath(), nullptr);
+
+  // A driver directory of 251 fits, its backup folder does not: only that
+  // is logged.
+  sim.setDirectory(SimPlatform::Directory::System, "C:\\" + std::string(239, 's'));
+  UsbstorUpdate backupTooLong;
+  EXPECT_EQ(backupTooLong.backupDriver(), UpdaterFailed);
   EXPECT_EQ(log(),
             "ERROR: Could not locate ActiveSync\r\n"
             "ERROR: Driver directory is too long.\r\n"
-            "ERROR: Could not retrieve the driver directory.\r\n");
+            "ERROR: Could not retrieve the driver directory.\r\n"
+            "ERROR: Backup path is too long.\r\n");
 }
 
 TEST_F(UsbstorUpdateTest, QueryAndMemoryFailuresAreFinal) {
@@ -66,7 +73,8 @@ TEST_F(UsbstorUpdateTest, QueryAndMemoryFailuresAreFinal) {
   sim.setDirectory(SimPlatform::Directory::System, "");
   UsbstorUpdate noDirectories;
   EXPECT_EQ(noDirectories.defaultInfPath(), nullptr);
-  EXPECT_EQ(noDirectories.driverDirectory(), nullptr);
+  // The backup stops at its first failed step, logged once.
+  EXPECT_EQ(noDirectories.backupDriver(), UpdaterFailed);
   EXPECT_EQ(noDirectories.driverDirectory(), nullptr);
 
   UsbstorUpdate noMemory;
@@ -81,6 +89,7 @@ TEST_F(UsbstorUpdateTest, QueryAndMemoryFailuresAreFinal) {
             "ERROR: Could not locate ActiveSync\r\n"
             "ERROR: Could not locate the Windows directory.\r\n"
             "ERROR: Could not retrieve the system path.\r\n"
+            "ERROR: Could not retrieve the driver directory.\r\n"
             "ERROR: Could not allocate memory for .inf path buffer.\r\n"
             "ERROR: Could not allocate memory for driver directory.\r\n"
             "ERROR: Could not allocate memory for usbstor driver path.\r\n");

@@ -18,33 +18,34 @@ constexpr char kInfUnderDrivers[] = "\\drivers\\wceusbsh.inf";
 constexpr char kGen60DriversSuffix[] = "\\system32\\drivers\\";
 
 // The system or Windows directory, in a buffer of its own.
-char* directoryFromQuery(bool windowsDirectory) {
-  char* buffer = allocatePathBuffer();
+PlatformBuffer directoryFromQuery(bool windowsDirectory) {
+  PlatformBuffer buffer(kPathBufferSize);
   if (!buffer) {
     logText(kNoDriverDirectoryMemoryLine);
-    return nullptr;
+    return buffer;
   }
   uint32_t length = windowsDirectory
-                        ? platform().windowsDirectory(buffer, kPathBufferSize)
-                        : platform().systemDirectory(buffer, kPathBufferSize);
+                        ? platform().windowsDirectory(buffer.get(), kPathBufferSize)
+                        : platform().systemDirectory(buffer.get(), kPathBufferSize);
   // An answer too long for the buffer was never written into it.
-  if (takeDirectoryAnswer(buffer, length) == 0) {
+  if (length == 0 || length >= kPathBufferSize) {
     logText(kNoSystemPathLine);
-    platform().release(buffer);
-    return nullptr;
+    buffer.reset();
+    return buffer;
   }
+  buffer.get()[length] = '\0';
   return buffer;
 }
 
 // ActiveSync's InstalledDir, terminated within the buffer. A REG_SZ may be
 // stored without its NUL; one that fills the whole buffer without it is
 // refused, never cut short into a wrong path.
-char* installedDirectory() {
+PlatformBuffer installedDirectory() {
   RegKey key = nullptr;
   if (platform().openKey(RegRoot::LocalMachine, activeSyncKeyPath, kKeyRead, &key) !=
       kErrorSuccess) {
     logText("ERROR: Could not locate ActiveSync.\r\n");
-    return nullptr;
+    return PlatformBuffer();
   }
   uint32_t type = 0;
   uint32_t size = 0;
@@ -52,26 +53,27 @@ char* installedDirectory() {
       type != kRegSz) {
     logText("ERROR: Could not locate ActiveSync's install path.\r\n");
     platform().closeKey(key);
-    return nullptr;
+    return PlatformBuffer();
   }
-  char* buffer = allocatePathBuffer();
+  PlatformBuffer buffer(kPathBufferSize);
   if (!buffer) {
     logText("ERROR: Could not allocate memory for wceusbsh.inf path.\r\n");
     platform().closeKey(key);
-    return nullptr;
+    return buffer;
   }
   size = kPathBufferSize;
-  const bool read =
-      platform().queryValue(key, kInstalledDirValue, &type, buffer, &size) == kErrorSuccess &&
-      size <= kPathBufferSize;
-  const bool terminated = read && (std::memchr(buffer, '\0', size) || size < kPathBufferSize);
+  const bool read = platform().queryValue(key, kInstalledDirValue, &type, buffer.get(), &size) ==
+                        kErrorSuccess &&
+                    size <= kPathBufferSize;
+  const bool terminated =
+      read && (std::memchr(buffer.get(), '\0', size) || size < kPathBufferSize);
   platform().closeKey(key);
   if (!terminated) {
     logText("ERROR: Could not copy ActiveSync's install path.\r\n");
-    platform().release(buffer);
-    return nullptr;
+    buffer.reset();
+    return buffer;
   }
-  if (size < kPathBufferSize) buffer[size] = '\0';
+  if (size < kPathBufferSize) buffer.get()[size] = '\0';
   return buffer;
 }
 
@@ -86,12 +88,7 @@ WceusbshUpdate::WceusbshUpdate() {
   }
 }
 
-WceusbshUpdate::~WceusbshUpdate() {
-  platform().release(defaultInfPathCache);
-  platform().release(driverFilePathCache);
-}
-
-char* WceusbshUpdate::syncBaseDirectory() {
+PlatformBuffer WceusbshUpdate::syncBaseDirectory() {
   switch (activeSyncGen) {
     case Gen31:
       return directoryFromQuery(false);
@@ -100,12 +97,12 @@ char* WceusbshUpdate::syncBaseDirectory() {
     case Gen60:
       return directoryFromQuery(true);
     default:
-      return nullptr;
+      return PlatformBuffer();
   }
 }
 
 const char* WceusbshUpdate::defaultInfPath() {
-  if (defaultInfPathKnown) return defaultInfPathCache;
+  if (defaultInfPathKnown) return defaultInfPathCache.get();
   defaultInfPathKnown = true;
   defaultInfPathCache = syncBaseDirectory();
   const char* suffix = activeSyncGen == Gen31   ? kInfUnderInf
@@ -117,61 +114,49 @@ const char* WceusbshUpdate::defaultInfPath() {
     return nullptr;
   }
   if (!defaultInfPathCache) return nullptr;
-  const size_t length = std::strlen(defaultInfPathCache);
-  const size_t suffixLength = std::strlen(suffix);
-  if (length + suffixLength > kMaxPathLength) {
+  if (!appendToPath(defaultInfPathCache.get(), {suffix})) {
     logText("ERROR:Default path for wceusbsh.inf path length is too long.\r\n");
-    platform().release(defaultInfPathCache);
-    defaultInfPathCache = nullptr;
+    defaultInfPathCache.reset();
     return nullptr;
   }
-  std::memcpy(defaultInfPathCache + length, suffix, suffixLength + 1);
   logText("Wceusb path ...");
-  logText(defaultInfPathCache);
+  logText(defaultInfPathCache.get());
   logText("\r\n");
-  return defaultInfPathCache;
+  return defaultInfPathCache.get();
 }
 
 const char* WceusbshUpdate::driverDirectory() {
-  if (driverDirectoryKnown) return driverDirectoryCache;
+  if (driverDirectoryKnown) return driverDirectoryCache.get();
   driverDirectoryCache = syncBaseDirectory();
   const char* suffix = activeSyncGen == Gen60 ? kGen60DriversSuffix : kDriversSuffix;
   if (!driverDirectoryCache) {
     driverDirectoryKnown = true;
     return nullptr;
   }
-  const size_t length = std::strlen(driverDirectoryCache);
-  const size_t suffixLength = std::strlen(suffix);
-  if (length + suffixLength > kMaxPathLength) {
+  if (!appendToPath(driverDirectoryCache.get(), {suffix})) {
     // Not remembered: the next call works the directory out again.
     logText("ERROR:Driver directory path length is too long.\r\n");
-    platform().release(driverDirectoryCache);
-    driverDirectoryCache = nullptr;
+    driverDirectoryCache.reset();
     return nullptr;
   }
-  std::memcpy(driverDirectoryCache + length, suffix, suffixLength + 1);
   driverDirectoryKnown = true;
-  return driverDirectoryCache;
+  return driverDirectoryCache.get();
 }
 
 const char* WceusbshUpdate::driverFilePath() {
-  if (driverFilePathKnown) return driverFilePathCache;
+  if (driverFilePathKnown) return driverFilePathCache.get();
   driverFilePathKnown = true;
-  driverFilePathCache = allocatePathBuffer();
+  driverFilePathCache = PlatformBuffer(kPathBufferSize);
   if (!driverFilePathCache) {
     logText("ERROR: Could not allocate memory for wceusbsh driver path.\r\n");
     return nullptr;
   }
   fillDriverFilePath(driverFilePathCache, driverDirectory(), driverName(), kDriverExtension);
-  return driverFilePathCache;
+  return driverFilePathCache.get();
 }
 
 PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath) {
-  if (!outPath || !inPath) return PatchBadArgs;
-  // The engine marks the records it meets; each run works on a fresh copy
-  // so that a second patch comes out the same as the first.
-  VendorPatchTable run = patchTable;
-  return patchInfFile(run.table(), outPath, inPath);
+  return patchWithCopyOf(patchTable, outPath, inPath);
 }
 
 const char* WceusbshUpdate::driverName() { return processState().syncDriverName; }

@@ -12,7 +12,6 @@ namespace lw {
 class WceusbshUpdate : public DeviceDriverUpdate {
  public:
   WceusbshUpdate();
-  ~WceusbshUpdate() override;
 
   const char* driverDirectory() override;
   const char* driverFilePath() override;
@@ -21,13 +20,13 @@ class WceusbshUpdate : public DeviceDriverUpdate {
   const char* driverName() override;
 
   // ActiveSync's base directory for this generation, worked out anew on
-  // each call; a 262-byte buffer the caller releases, or null.
-  char* syncBaseDirectory();
+  // each call; a 262-byte buffer, or none.
+  PlatformBuffer syncBaseDirectory();
 
  private:
-  char* defaultInfPathCache = nullptr;
+  PlatformBuffer defaultInfPathCache;
   bool defaultInfPathKnown = false;
-  char* driverFilePathCache = nullptr;
+  PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
   ActiveSyncGen activeSyncGen = NotProbed;
   VendorPatchTable patchTable{VendorTableKind::Sync};

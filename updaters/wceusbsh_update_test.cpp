@@ -57,19 +57,17 @@ TEST_F(WceusbshUpdateTest, InstalledDirOfWrongTypeOrSizeIsRefused) {
   putVersion(4, 5);
   WceusbshUpdate updater;
   putInstalledDir(kRegExpandSz, std::string("C:\\AS\0", 6));
-  char* base = updater.syncBaseDirectory();
-  EXPECT_EQ(base, nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   // 262 bytes without a NUL would have to be cut short: refused.
   putInstalledDir(kRegSz, "C:\\" + std::string(259, 'a'));
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   putInstalledDir(kRegSz, "C:\\" + std::string(300, 'a') + '\0');
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   // 261 characters and the NUL fill the buffer exactly and are read.
   putInstalledDir(kRegSz, "C:\\" + std::string(258, 'a') + '\0');
-  base = updater.syncBaseDirectory();
-  ASSERT_NE(base, nullptr);
-  EXPECT_EQ(std::string(base), "C:\\" + std::string(258, 'a'));
-  platform().release(base);
+  PlatformBuffer base = updater.syncBaseDirectory();
+  ASSERT_TRUE(base);
+  EXPECT_EQ(std::string(base.get()), "C:\\" + std::string(258, 'a'));
   EXPECT_EQ(log(), std::string(kGen36Probe) +
                        "ERROR: Could not locate ActiveSync's install path.\r\n"
                        "ERROR: Could not copy ActiveSync's install path.\r\n"
@@ -89,14 +87,32 @@ TEST_F(WceusbshUpdateTest, Gen36FailuresAreLoggedOncePerPathAsked) {
                    "ERROR: Could not locate ActiveSync's install path.\r\n");
 }
 
+TEST_F(WceusbshUpdateTest, GoingOnAfterABackupWithoutInstalledDir) {
+  putVersion(4, 5);
+  sim.putFile("D:\\wceusbsh.inf", kStockLikeInf);
+  WceusbshUpdate updater;
+  ASSERT_EQ(updater.setInfPath("D:\\wceusbsh.inf"), 0);
+  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(updater.installInf(), 0);
+  ASSERT_EQ(sim.oemInstalls().size(), 1u);
+  EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "(null)");
+  EXPECT_EQ(log(), std::string(kGen36Probe) +
+                       "ERROR: Could not locate ActiveSync's install path.\r\n"
+                       "ERROR: Could not retrieve the driver directory.\r\n"
+                       "Path of temporary wceusbsh inf file is "
+                       "[C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
+                       "Creating a copy of wceusbsh inf file.\r\n"
+                       "Created wceusbsh oemxx.inf file [C:\\windows\\inf\\oem0.inf].\r\n");
+}
+
 TEST_F(WceusbshUpdateTest, Gen36KeyAndMemoryFailures) {
   putVersion(4, 5);
   putInstalledDir(kRegSz, "C:\\AS");
   WceusbshUpdate updater;
   sim.failAllocation();
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   sim.denyKey(RegRoot::LocalMachine, activeSyncKeyPath);
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   EXPECT_EQ(log(), std::string(kGen36Probe) +
                        "ERROR: Could not allocate memory for wceusbsh.inf path.\r\n"
                        "ERROR: Could not locate ActiveSync.\r\n");
@@ -158,9 +174,9 @@ TEST_F(WceusbshUpdateTest, DirectoryQueryFailuresAndMemory) {
   EXPECT_EQ(updater.driverDirectory(), nullptr);
   // An answer too long for the buffer was never written: a failure too.
   sim.setDirectory(SimPlatform::Directory::Windows, "C:\\" + std::string(300, 'w'));
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   sim.failAllocation();
-  EXPECT_EQ(updater.syncBaseDirectory(), nullptr);
+  EXPECT_FALSE(updater.syncBaseDirectory());
   EXPECT_EQ(log(),
             "ActiveSync major version is 6\r\nActiveSync minor version is 0\r\n"
             "ERROR: Could not retrieve the system path.\r\n"

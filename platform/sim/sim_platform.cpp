@@ -283,8 +283,22 @@ bool SimPlatform::copyFile(const char* from, const char* to, bool failIfExists) 
   std::string bytes = fileText(from);
   FILE* f = std::fopen(target.c_str(), "wb");
   if (!f) return fail(kErrorAccessDenied);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  const uint32_t partWayError = copyPartWayError_;
+  copyPartWayError_ = 0;
+  std::fwrite(bytes.data(), 1, partWayError ? bytes.size() / 2 : bytes.size(), f);
   std::fclose(f);
+  return partWayError ? fail(partWayError) : true;
+}
+
+bool SimPlatform::moveFileReplacing(const char* from, const char* to) {
+  if (moveError_) {
+    uint32_t e = moveError_;
+    moveError_ = 0;
+    return fail(e);
+  }
+  if (!fileExists(from)) return fail(isDirectory(from) ? kErrorAccessDenied : kErrorFileNotFound);
+  if (isDirectory(to)) return fail(kErrorAccessDenied);
+  if (::rename(hostPath(from).c_str(), hostPath(to).c_str()) != 0) return fail(kErrorPathNotFound);
   return true;
 }
 

@@ -55,6 +55,10 @@ class SimPlatform : public Platform {
   void failAllocation(int skip = 0);
   int allocationsMade() const { return allocations_; }
   void failNextCopy(uint32_t error) { copyError_ = error; }
+  // The next copy writes half of the file over its target, then fails with
+  // `error`, as CopyFileA does when the disk fills up.
+  void failNextCopyPartWay(uint32_t error) { copyPartWayError_ = error; }
+  void failNextMove(uint32_t error) { moveError_ = error; }
   void failNextCreateDirectory(uint32_t error) { createDirectoryError_ = error; }
   void failNextTempFileName(uint32_t error) { tempFileNameError_ = error; }
   void failNextOemInstall(uint32_t error) { oemError_ = error; }
@@ -97,6 +101,7 @@ class SimPlatform : public Platform {
   uint32_t tempFileName(const char* directory, const char* prefix, uint32_t unique,
                         char* out) override;
   bool copyFile(const char* from, const char* to, bool failIfExists) override;
+  bool moveFileReplacing(const char* from, const char* to) override;
   bool deleteFile(const char* path) override;
   bool createDirectory(const char* path) override;
   uint32_t fileAttributes(const char* path) override;
@@ -153,6 +158,8 @@ class SimPlatform : public Platform {
   int failAllocationAfter_ = -1;
   int allocations_ = 0;
   uint32_t copyError_ = 0;
+  uint32_t copyPartWayError_ = 0;
+  uint32_t moveError_ = 0;
   uint32_t createDirectoryError_ = 0;
   uint32_t tempFileNameError_ = 0;
   uint32_t oemError_ = 0;

@@ -58,6 +58,19 @@ TEST_F(SimPlatformTest, FileOperationsReportWindowsErrors) {
   EXPECT_TRUE(sim.copyFile("C:\\a.sys", "C:\\work\\b.sys", false));
 }
 
+TEST_F(SimPlatformTest, MoveReplacesItsTargetAsMoveFileExDoes) {
+  sim.putFile("C:\\work\\new.sys", "new");
+  sim.putFile("C:\\work\\old.sys", "old");
+  EXPECT_TRUE(sim.moveFileReplacing("C:\\work\\new.sys", "C:\\work\\old.sys"));
+  EXPECT_EQ(sim.fileText("C:\\work\\old.sys"), "new");
+  EXPECT_FALSE(sim.fileExists("C:\\work\\new.sys"));
+  EXPECT_FALSE(sim.moveFileReplacing("C:\\work\\new.sys", "C:\\work\\old.sys"));
+  EXPECT_EQ(sim.lastError(), kErrorFileNotFound);
+  EXPECT_FALSE(sim.moveFileReplacing("C:\\work\\old.sys", "C:\\windows"));
+  EXPECT_EQ(sim.lastError(), kErrorAccessDenied);
+  EXPECT_EQ(sim.fileText("C:\\work\\old.sys"), "new");
+}
+
 TEST_F(SimPlatformTest, RegistryQueryFollowsRegQueryValueEx) {
   sim.putValue(RegRoot::LocalMachine, "Software\\K", "Dir", kRegSz, std::string("C:\\x\0", 5));
   RegKey key = nullptr;

@@ -50,6 +50,10 @@ bool Win32Platform::copyFile(const char* from, const char* to, bool failIfExists
   return CopyFileA(from, to, failIfExists) != FALSE;
 }
 
+bool Win32Platform::moveFileReplacing(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 bool Win32Platform::deleteFile(const char* path) { return DeleteFileA(path) != FALSE; }
 
 bool Win32Platform::createDirectory(const char* path) {

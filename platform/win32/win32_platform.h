@@ -17,6 +17,7 @@ class Win32Platform : public Platform {
   uint32_t tempFileName(const char* directory, const char* prefix, uint32_t unique,
                         char* out) override;
   bool copyFile(const char* from, const char* to, bool failIfExists) override;
+  bool moveFileReplacing(const char* from, const char* to) override;
   bool deleteFile(const char* path) override;
   bool createDirectory(const char* path) override;
   uint32_t fileAttributes(const char* path) override;

@@ -50,6 +50,33 @@ TEST_F(Win32PlatformTest, TempFileIsCreatedEmptyAndFileErrorsAreWindowsNumbers) 
   RemoveDirectoryA(folder.c_str());
 }
 
+TEST_F(Win32PlatformTest, MoveReplacesItsTargetOrFailsWithWindowsErrors) {
+  const std::string dir = tempDir();
+  const std::string from = dir + "lw-new.sys";
+  const std::string to = dir + "lw-old.sys";
+  for (const std::string& path : {from, to}) {
+    FileHandle file = win32.openWrite(path.c_str());
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(win32.writeFile(file, path.c_str(), path.size()));
+    win32.closeFile(file);
+  }
+  EXPECT_TRUE(win32.moveFileReplacing(from.c_str(), to.c_str()));
+  EXPECT_EQ(win32.fileAttributes(from.c_str()), kInvalidFileAttributes);
+  FileHandle file = win32.openRead(to.c_str());
+  ASSERT_NE(file, nullptr);
+  char got[MAX_PATH] = {};
+  EXPECT_EQ(win32.readFile(file, got, sizeof got - 1), from.size());
+  EXPECT_EQ(std::string(got), from);
+  win32.closeFile(file);
+  EXPECT_FALSE(win32.moveFileReplacing(from.c_str(), to.c_str()));
+  EXPECT_EQ(win32.lastError(), kErrorFileNotFound);
+  std::string windows(MAX_PATH, '\0');
+  windows.resize(win32.windowsDirectory(&windows[0], MAX_PATH));
+  EXPECT_FALSE(win32.moveFileReplacing(to.c_str(), windows.c_str()));
+  EXPECT_EQ(win32.lastError(), kErrorAccessDenied);
+  EXPECT_TRUE(win32.deleteFile(to.c_str()));
+}
+
 TEST_F(Win32PlatformTest, AppendSharesReadingAndWriting) {
   std::string path = tempDir() + "lw-append.txt";
   FileHandle first = win32.openAppend(path.c_str());
