@@ -20,7 +20,7 @@ CMAKE_FUZZ := cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLW_FU
 	-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
 .PHONY: all deps native asan windows win32 win64 fuzz-build test test-native test-asan \
-	test-windows test-win32 test-win64 dist dist-check \
+	test-windows test-win32 test-win64 dist dist-check format format-check \
 	fuzz fuzz-short bench run clean
 
 all: native windows
@@ -71,7 +71,16 @@ fuzz: fuzz-build
 fuzz-short: fuzz-build
 	bash scripts/fuzz.sh 30
 
-test: test-native test-asan test-windows fuzz-short dist-check
+test: format-check test-native test-asan test-windows fuzz-short dist-check
+
+# The C++ sources in the repository's .clang-format style.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format:
+	@clang-format -i $(SOURCES)
+
+format-check: deps
+	@clang-format --dry-run -Werror $(SOURCES)
 
 dist: deps
 	bash scripts/dist.sh

@@ -65,7 +65,8 @@ TEST_F(HandOverTest, MissingChildShowsTheBoxLogsWhyAndStops) {
             "Beginning Tarvel Brannock Linkwright\r\n"
             "----------------------------------\r\n"
             "*** Tue Dec 08 00:00:00 2026\n"
-            "*** Build: " LW_BUILD_CODE "\r\n"
+            "*** Build: " LW_BUILD_CODE
+            "\r\n"
             "ERROR: Could not start Linkwright64.exe from the folder of this program. 2: "
             "The system cannot find the file specified.\r\n"
             "Install aborted / failed.\r\n");

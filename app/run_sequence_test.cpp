@@ -144,9 +144,11 @@ TEST_F(RunSequenceTest, FailedLocalTimeWritesUnknownTime) {
   sim.failLocalTime();
   RecordingStages stages;
   runSequence(stages);
-  EXPECT_NE(sim.fileText("C:\\work\\LinkwrightLog.txt")
-                .find("----------------------------------\r\n*** unknown time\n*** Build: " LW_BUILD_CODE "\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      sim.fileText("C:\\work\\LinkwrightLog.txt")
+          .find("----------------------------------\r\n*** unknown time\n*** Build: " LW_BUILD_CODE
+                "\r\n"),
+      std::string::npos);
 }
 
 }  // namespace

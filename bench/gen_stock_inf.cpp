@@ -37,17 +37,19 @@ int main(int argc, char** argv) {
   std::fputs("\r\n[USBSTOR_BULK.NT]\r\n", out);
   for (size_t n = 0, i = 0; n < third; ++i) {
     int len = std::snprintf(line, sizeof line,
-                            "HKR,,Setting%zu,0x00010001,%zu   ; value %zu of the install\r\n",
-                            i, i * 7, i);
+                            "HKR,,Setting%zu,0x00010001,%zu   ; value %zu of the install\r\n", i,
+                            i * 7, i);
     std::fwrite(line, 1, len, out);
     n += len;
   }
-  std::fputs("\r\n[Strings]\r\nMsft=\"Microsoft\"\r\nGeneric.Mfg=\"Compatible USB storage device\"\r\n",
-             out);
+  std::fputs(
+      "\r\n[Strings]\r\nMsft=\"Microsoft\"\r\nGeneric.Mfg=\"Compatible USB storage device\"\r\n",
+      out);
   for (size_t n = 0, i = 0; n < third; ++i) {
-    int len = std::snprintf(line, sizeof line,
-                            "USB\\VID_%04zX&PID_%04zX.DeviceDesc = \"USB Mass Storage Device %zu\"\r\n",
-                            i / 65536 % 65536, i % 65536, i);
+    int len =
+        std::snprintf(line, sizeof line,
+                      "USB\\VID_%04zX&PID_%04zX.DeviceDesc = \"USB Mass Storage Device %zu\"\r\n",
+                      i / 65536 % 65536, i % 65536, i);
     std::fwrite(line, 1, len, out);
     n += len;
   }

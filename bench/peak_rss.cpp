@@ -21,8 +21,7 @@ int main(int argc, char** argv) {
   int status = 0;
   struct rusage usage {};
   if (child < 0 || wait4(child, &status, 0, &usage) != child) return 1;
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%.4f %ld %d\n", seconds, usage.ru_maxrss,
               WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   return 0;

@@ -49,9 +49,8 @@ TEST_P(ActiveSyncClassTest, ClassifiesByUnsignedMajorAndMinor) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, ActiveSyncClassTest,
                          ::testing::Values(Classified{0, 9, Unsupported},
-                                           Classified{2, 99, Unsupported},
-                                           Classified{3, 1, Gen31}, Classified{3, 5, Gen31},
-                                           Classified{3, 6, Gen36},
+                                           Classified{2, 99, Unsupported}, Classified{3, 1, Gen31},
+                                           Classified{3, 5, Gen31}, Classified{3, 6, Gen36},
                                            Classified{3, 0xFFFFFFFFu, Gen36},
                                            Classified{4, 5, Gen36}, Classified{5, 0, Gen36},
                                            Classified{6, 0, Gen60}, Classified{6, 1, Gen60},
@@ -84,7 +83,8 @@ TEST_F(ActiveSyncProbeTest, LaterCallsReturnTheCacheWithoutRegistryOrLog) {
 }
 
 TEST_F(ActiveSyncProbeTest, ShortStringMajorIsAProblemOfInterpretation) {
-  sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", kRegSz, std::string("4\0", 2));
+  sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", kRegSz,
+               std::string("4\0", 2));
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 0);
   EXPECT_EQ(probeActiveSync(), NotFound);
   EXPECT_EQ(log(), "ERROR: Problem interpreting ActiveSync's version.\r\n");

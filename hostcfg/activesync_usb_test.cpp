@@ -14,7 +14,8 @@ class ActiveSyncUsbTest : public LoggedSimTest {
     sim.putDword(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed", bits);
   }
   uint32_t allowed() const {
-    std::string data = sim.valueData(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed");
+    std::string data =
+        sim.valueData(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed");
     uint32_t bits = 0;
     std::memcpy(&bits, data.data(), data.size() < 4 ? data.size() : 4);
     return bits;

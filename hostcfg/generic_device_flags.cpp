@@ -22,8 +22,7 @@ constexpr unsigned char kIgnoreSerial = 0x01;
 
 bool writeGenericDeviceFlags(bool generic) {
   RegKey key = nullptr;
-  if (platform().createKey(RegRoot::LocalMachine, kUsbFlagsKey, kKeyWrite, &key) !=
-      kErrorSuccess) {
+  if (platform().createKey(RegRoot::LocalMachine, kUsbFlagsKey, kKeyWrite, &key) != kErrorSuccess) {
     logText("ERROR: couldn't create registry key\r\n");
     return false;
   }

@@ -9,9 +9,9 @@ namespace lw {
 namespace {
 
 constexpr char kUsbFlags[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
-const std::vector<std::string> kSixNames = {
-    "IgnoreHWSerNum5E2D0001", "IgnoreHWSerNum5E2D0004", "IgnoreHWSerNum5E2D0006",
-    "IgnoreHWSerNum5E2D0008", "IgnoreHWSerNum5E2D000e", "IgnoreHWSerNum5E2D0010"};
+const std::vector<std::string> kSixNames = {"IgnoreHWSerNum5E2D0001", "IgnoreHWSerNum5E2D0004",
+                                            "IgnoreHWSerNum5E2D0006", "IgnoreHWSerNum5E2D0008",
+                                            "IgnoreHWSerNum5E2D000e", "IgnoreHWSerNum5E2D0010"};
 
 using GenericDeviceFlagsTest = LoggedSimTest;
 

@@ -65,7 +65,8 @@ TEST_F(InfPatchTest, MissingLinesFollowTheirHeaderAndStringsGetABlankLine) {
   EXPECT_EQ(patch("[Strings]\ns2 \t\n[A]\n a1\na2\r\n"),
             "[Strings]\r\ns1\r\n\r\ns2 \t\r\n[A]\r\na1\r\n a1\r\na2\r\n");
   // Nothing missing in "[Strings]": no blank line either.
-  EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\ns2\n"), "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\n");
+  EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\ns2\n"),
+            "[A]\r\na1\r\na2\r\n[Strings]\r\ns1\r\ns2\r\n");
 }
 
 TEST_F(InfPatchTest, OnlyAnExactHeaderIsTheTablesSection) {
@@ -73,8 +74,9 @@ TEST_F(InfPatchTest, OnlyAnExactHeaderIsTheTablesSection) {
   // (the last two are not headers at all), so "[A]" is appended.
   std::string input = "[a]\n [A]\n[A] ; models\na1\n[Strings]\ns1\ns2\n";
   // "[P]" follows with the empty line still owed.
-  EXPECT_EQ(patch(input), "[a]\r\n [A]\r\n[A] ; models\r\na1\r\n[Strings]\r\ns1\r\ns2\r\n"
-                          "\r\n[A]\r\na1\r\na2\r\n\r\n\r\n");
+  EXPECT_EQ(patch(input),
+            "[a]\r\n [A]\r\n[A] ; models\r\na1\r\n[Strings]\r\ns1\r\ns2\r\n"
+            "\r\n[A]\r\na1\r\na2\r\n\r\n\r\n");
 }
 
 TEST_F(InfPatchTest, ALineUnderAnotherSectionDoesNotCount) {
@@ -88,11 +90,9 @@ TEST_F(InfPatchTest, ARepeatedHeaderGetsItsLinesAfterTheLastOccurrence) {
 }
 
 TEST_F(InfPatchTest, AHeaderOnTheLastLineGetsItsLinesBeforeTheAppendedSections) {
-  EXPECT_EQ(patch("[Strings]\ns1\ns2\n[A]\n"),
-            "[Strings]\r\ns1\r\ns2\r\n[A]\r\na1\r\na2\r\n");
+  EXPECT_EQ(patch("[Strings]\ns1\ns2\n[A]\n"), "[Strings]\r\ns1\r\ns2\r\n[A]\r\na1\r\na2\r\n");
   // Without a line end, the inserted lines still start on a line of their own.
-  EXPECT_EQ(patch("[Strings]\ns1\ns2\n[A]"),
-            "[Strings]\r\ns1\r\ns2\r\n[A]\r\na1\r\na2\r\n");
+  EXPECT_EQ(patch("[Strings]\ns1\ns2\n[A]"), "[Strings]\r\ns1\r\ns2\r\n[A]\r\na1\r\na2\r\n");
   EXPECT_EQ(patch("[A]\na1\na2\n[Strings]\ns1\nlast"),
             "[A]\r\na1\r\na2\r\n[Strings]\r\ns2\r\n\r\ns1\r\nlast");
   // An appended section opens with its own line end: no blank line before it.

@@ -126,7 +126,8 @@ TEST_F(VendorTableTest, SyncTableOnAStockFileWithAnEmptySourceDisksFilesSection)
   ASSERT_EQ(tail.substr(0, 12), "\r\n[Brannock]");
   EXPECT_EQ(patch(VendorTableKind::Sync, true, stock),
             "[Manufacturer]\r\n%Brannock%=Brannock\r\n[SourceDisksFiles]\r\n%12%\\\r\n"
-            "[Host_Inst]\r\nCopyFiles=x\r\n" + tail);
+            "[Host_Inst]\r\nCopyFiles=x\r\n" +
+                tail);
   EXPECT_EQ(patch(VendorTableKind::Sync, false, stock), stock + tail);
 }
 

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip
   wine64 fonts-wine xvfb xdotool imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

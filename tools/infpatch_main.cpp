@@ -51,10 +51,14 @@ bool parseArguments(int argc, char** argv, Arguments* args) {
 
 const char* describe(lw::PatchResult result) {
   switch (result) {
-    case lw::PatchBadArgs: return "bad arguments";
-    case lw::PatchIoError: return "the input or the output could not be opened or written";
-    case lw::PatchReadError: return "the input could not be read as an INF";
-    default: return "failed";
+    case lw::PatchBadArgs:
+      return "bad arguments";
+    case lw::PatchIoError:
+      return "the input or the output could not be opened or written";
+    case lw::PatchReadError:
+      return "the input could not be read as an INF";
+    default:
+      return "failed";
   }
 }
 

@@ -24,8 +24,7 @@ TEST_F(InfPatchToolTest, WritesThePatchedFileSilently) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
   std::string out = readHostFile(path("out.inf"));
-  EXPECT_EQ(out.substr(0, 57),
-            "[Manufacturer]\r\n%Brannock%=Brannock\r\n[SourceDisksFiles]\r\n");
+  EXPECT_EQ(out.substr(0, 57), "[Manufacturer]\r\n%Brannock%=Brannock\r\n[SourceDisksFiles]\r\n");
   EXPECT_EQ(out.substr(57, 16), "%12%\\x.sys=1\r\n\r\n");
   EXPECT_EQ(readHostFile(path("in.inf")), "[Manufacturer]\n[SourceDisksFiles]\nx.sys=1\n");
 

@@ -40,8 +40,8 @@ void viewLog(HWND page) {
     showLogError(page, "Could not get the path of the log file.");
     return;
   }
-  INT_PTR result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(page, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  INT_PTR result =
+      reinterpret_cast<INT_PTR>(ShellExecuteA(page, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
   if (result > kShellExecuteLastError) return;
   showLogError(page, "Could not open the log file.");
   logText("ERROR: Could not open log file [");

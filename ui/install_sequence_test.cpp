@@ -50,8 +50,7 @@ struct SequenceCase {
 const UpdaterStatus kOk = UpdaterOk, kFail = UpdaterFailed, kAbsent = UpdaterDriverMissing;
 
 const SequenceCase kSequenceCases[] = {
-    {"AllSucceed", kOk, kOk, true, 0, 0, 0, 1,
-     "backup0 backup1 install0 install1 usb done"},
+    {"AllSucceed", kOk, kOk, true, 0, 0, 0, 1, "backup0 backup1 install0 install1 usb done"},
     {"AbsentDriversAreNoFailure", kAbsent, kAbsent, true, 0, 0, 0, 1,
      "backup0 backup1 install0 install1 usb done"},
     {"FirstBackupFailsSecondStillRunsThenYes", kFail, kOk, true, 0, 0, 0, 1,

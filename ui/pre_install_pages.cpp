@@ -190,9 +190,7 @@ INT_PTR CALLBACK infSelectionProc(HWND page, UINT message, WPARAM wParam, LPARAM
 
 class Win32PreInstallPages : public PreInstallPages {
  public:
-  int showWelcome() override {
-    return showPage(state.moduleHandle, IDD_WELCOME, welcomeProc);
-  }
+  int showWelcome() override { return showPage(state.moduleHandle, IDD_WELCOME, welcomeProc); }
   int showInfSelection() override {
     return showPage(state.moduleHandle, IDD_INF_SELECTION, infSelectionProc);
   }

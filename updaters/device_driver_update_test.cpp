@@ -134,7 +134,8 @@ TEST_F(DeviceDriverUpdateTest, TemporaryFileIsMadeOnceInTheTempDirectory) {
     FakeUpdate updater(sim);
     EXPECT_STREQ(updater.tempInfPath(), kFirstTemp);
     EXPECT_STREQ(updater.tempInfPath(), kFirstTemp);
-    EXPECT_EQ(log(), "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n");
+    EXPECT_EQ(log(),
+              "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n");
     EXPECT_EQ(tempFiles(), "abk1a2b.tmp ");
   }
   // Created but never copied over: still removed at teardown.
@@ -160,8 +161,7 @@ TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToTheCurrentDirecto
     EXPECT_EQ(sim.oemInstalls().back().source, std::string(updater.tempInfPath()));
     EXPECT_EQ(std::string(updater.tempInfPath()).substr(0, 11), "C:\\work\\abk");
   }
-  EXPECT_TRUE(sim.listDirectory("C:\\work") ==
-              std::vector<std::string>{"linkwrightlog.txt"});
+  EXPECT_TRUE(sim.listDirectory("C:\\work") == std::vector<std::string>{"linkwrightlog.txt"});
 
   // A current directory that does not fit either: no temporary file.
   sim.setDirectory(SimPlatform::Directory::Current, dir248);
@@ -316,10 +316,11 @@ TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {
   FakeUpdate noFile(sim);
   sim.failNextCopy(kErrorAccessDenied);
   EXPECT_EQ(noFile.backupDriver(), UpdaterFailed);
-  EXPECT_EQ(log().substr(log().find("\r\n\r\n") + 4),
-            line +
-                "ERROR: Could not create backup file "
-                "[C:\\windows\\system32\\drivers\\abkBackup\\fake.sys] 5:Access is denied.\r\n\r\n");
+  EXPECT_EQ(
+      log().substr(log().find("\r\n\r\n") + 4),
+      line +
+          "ERROR: Could not create backup file "
+          "[C:\\windows\\system32\\drivers\\abkBackup\\fake.sys] 5:Access is denied.\r\n\r\n");
 }
 
 TEST_F(DeviceDriverUpdateTest, AFailedBackupLeavesTheEarlierOneAndNoPartialFile) {

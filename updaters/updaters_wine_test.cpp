@@ -99,8 +99,8 @@ std::string toolOutput(const char* table, const std::string& input, const std::s
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     ADD_FAILURE() << "cannot start " << tool << ": " << GetLastError();
     return "";
   }
@@ -251,9 +251,9 @@ TEST(UpdatersUnderWine, GenericDeviceFlagsLeaveOtherVendorsAlone) {
 
   EXPECT_TRUE(writeGenericDeviceFlags(true));
   for (const char* id : {"0001", "0004", "0006", "0008", "000e", "0010"}) {
-    EXPECT_EQ(valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags,
-                         (std::string("IgnoreHWSerNum5E2D") + id).c_str()),
-              "\x01")
+    EXPECT_EQ(
+        valueBytes(HKEY_LOCAL_MACHINE, kUsbFlags, (std::string("IgnoreHWSerNum5E2D") + id).c_str()),
+        "\x01")
         << id;
   }
   EXPECT_TRUE(writeGenericDeviceFlags(false));

@@ -62,9 +62,9 @@ const char* UsbstorUpdate::driverDirectory() {
     logText(kNoDriverDirectoryMemoryLine);
     return nullptr;
   }
-  directoryWithSuffix(driverDirectoryCache,
-                      platform().systemDirectory(driverDirectoryCache.get(), kPathBufferSize),
-                      kDriversSuffix, kNoSystemPathLine, "ERROR: Driver directory is too long.\r\n");
+  directoryWithSuffix(
+      driverDirectoryCache, platform().systemDirectory(driverDirectoryCache.get(), kPathBufferSize),
+      kDriversSuffix, kNoSystemPathLine, "ERROR: Driver directory is too long.\r\n");
   return driverDirectoryCache.get();
 }
 

@@ -28,7 +28,8 @@ TEST_F(UsbstorUpdateTest, WindowsDirectoryOf244IsAcceptedAnd245Refused) {
   sim.setDirectory(SimPlatform::Directory::Windows, "C:\\" + std::string(241, 'w'));
   UsbstorUpdate fits;
   ASSERT_NE(fits.defaultInfPath(), nullptr);
-  EXPECT_EQ(std::string(fits.defaultInfPath()), "C:\\" + std::string(241, 'w') + "\\inf\\usbstor.inf");
+  EXPECT_EQ(std::string(fits.defaultInfPath()),
+            "C:\\" + std::string(241, 'w') + "\\inf\\usbstor.inf");
 
   for (size_t length : {242u, 400u}) {  // 400 does not even fit the buffer
     sim.setDirectory(SimPlatform::Directory::Windows, "C:\\" + std::string(length, 'w'));

@@ -24,9 +24,8 @@ PlatformBuffer directoryFromQuery(bool windowsDirectory) {
     logText(kNoDriverDirectoryMemoryLine);
     return buffer;
   }
-  uint32_t length = windowsDirectory
-                        ? platform().windowsDirectory(buffer.get(), kPathBufferSize)
-                        : platform().systemDirectory(buffer.get(), kPathBufferSize);
+  uint32_t length = windowsDirectory ? platform().windowsDirectory(buffer.get(), kPathBufferSize)
+                                     : platform().systemDirectory(buffer.get(), kPathBufferSize);
   // An answer too long for the buffer was never written into it.
   if (length == 0 || length >= kPathBufferSize) {
     logText(kNoSystemPathLine);
@@ -62,11 +61,10 @@ PlatformBuffer installedDirectory() {
     return buffer;
   }
   size = kPathBufferSize;
-  const bool read = platform().queryValue(key, kInstalledDirValue, &type, buffer.get(), &size) ==
-                        kErrorSuccess &&
-                    size <= kPathBufferSize;
-  const bool terminated =
-      read && (std::memchr(buffer.get(), '\0', size) || size < kPathBufferSize);
+  const bool read =
+      platform().queryValue(key, kInstalledDirValue, &type, buffer.get(), &size) == kErrorSuccess &&
+      size <= kPathBufferSize;
+  const bool terminated = read && (std::memchr(buffer.get(), '\0', size) || size < kPathBufferSize);
   platform().closeKey(key);
   if (!terminated) {
     logText("ERROR: Could not copy ActiveSync's install path.\r\n");

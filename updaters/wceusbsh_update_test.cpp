@@ -12,10 +12,8 @@ namespace {
 // driver's name start afresh.
 using WceusbshUpdateTest = UpdaterTest;
 
-constexpr char kGen31Probe[] =
-    "ActiveSync major version is 3\r\nActiveSync minor version is 5\r\n";
-constexpr char kGen36Probe[] =
-    "ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n";
+constexpr char kGen31Probe[] = "ActiveSync major version is 3\r\nActiveSync minor version is 5\r\n";
+constexpr char kGen36Probe[] = "ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n";
 
 TEST_F(WceusbshUpdateTest, Gen31LooksUnderTheSystemDirectory) {
   putVersion(3, 5);
@@ -82,9 +80,10 @@ TEST_F(WceusbshUpdateTest, Gen36FailuresAreLoggedOncePerPathAsked) {
   EXPECT_EQ(updater.driverDirectory(), nullptr);
   EXPECT_EQ(updater.driverDirectory(), nullptr);
   EXPECT_EQ(updater.defaultInfPath(), nullptr);
-  EXPECT_EQ(log(), "ActiveSync major version is 5\r\nActiveSync minor version is 0\r\n"
-                   "ERROR: Could not locate ActiveSync's install path.\r\n"
-                   "ERROR: Could not locate ActiveSync's install path.\r\n");
+  EXPECT_EQ(log(),
+            "ActiveSync major version is 5\r\nActiveSync minor version is 0\r\n"
+            "ERROR: Could not locate ActiveSync's install path.\r\n"
+            "ERROR: Could not locate ActiveSync's install path.\r\n");
 }
 
 TEST_F(WceusbshUpdateTest, GoingOnAfterABackupWithoutInstalledDir) {
@@ -127,8 +126,7 @@ TEST_F(WceusbshUpdateTest, Gen60IsWinusbUnderTheWindowsDirectory) {
   EXPECT_STREQ(updater.driverName(), "winusb");
   EXPECT_STREQ(updater.infPath(), "C:\\windows\\inf\\wceusbsh.inf");
   EXPECT_EQ(updater.backupDriver(), UpdaterOk);
-  EXPECT_EQ(sim.fileText("C:\\windows\\system32\\drivers\\abkBackup\\winusb.sys"),
-            "winusb driver");
+  EXPECT_EQ(sim.fileText("C:\\windows\\system32\\drivers\\abkBackup\\winusb.sys"), "winusb driver");
   EXPECT_EQ(log(),
             "ActiveSync major version is 6\r\nActiveSync minor version is 1\r\n"
             "Wceusb path ...C:\\windows\\inf\\wceusbsh.inf\r\n"
@@ -192,8 +190,9 @@ TEST_F(WceusbshUpdateTest, DriverPathWithoutMemoryNamesWceusbshEvenForWinusb) {
   sim.failAllocation();
   EXPECT_EQ(updater.driverFilePath(), nullptr);
   EXPECT_EQ(updater.driverFilePath(), nullptr);
-  EXPECT_EQ(log(), "ActiveSync major version is 6\r\nActiveSync minor version is 0\r\n"
-                   "ERROR: Could not allocate memory for wceusbsh driver path.\r\n");
+  EXPECT_EQ(log(),
+            "ActiveSync major version is 6\r\nActiveSync minor version is 0\r\n"
+            "ERROR: Could not allocate memory for wceusbsh driver path.\r\n");
 }
 
 TEST_F(WceusbshUpdateTest, WithoutActiveSyncThereAreNoPaths) {
@@ -201,8 +200,9 @@ TEST_F(WceusbshUpdateTest, WithoutActiveSyncThereAreNoPaths) {
   EXPECT_EQ(updater.defaultInfPath(), nullptr);
   EXPECT_EQ(updater.driverDirectory(), nullptr);
   EXPECT_EQ(updater.defaultInfPath(), nullptr);
-  EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync\r\n"
-                   "ERROR:Could not determine ActiveSync version.\r\n");
+  EXPECT_EQ(log(),
+            "ERROR: Could not locate ActiveSync\r\n"
+            "ERROR:Could not determine ActiveSync version.\r\n");
   EXPECT_EQ(updater.patchInf(nullptr, "C:\\x.inf"), PatchBadArgs);
   EXPECT_EQ(updater.patchInf("C:\\x.inf", nullptr), PatchBadArgs);
 }

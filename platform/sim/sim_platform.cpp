@@ -35,10 +35,10 @@ void makeParents(const std::string& hostFile) {
 
 // Windows-1252 characters 0x80..0x9F; 0 marks the five undefined bytes,
 // which Windows maps to and from U+0081 and the like.
-const uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+const uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 int unitToCp1252(uint16_t u) {
   if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
@@ -64,7 +64,9 @@ const Message kMessages[] = {
     {87, "The parameter is incorrect.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
     {183, "Cannot create a file when that file already exists.\r\n"},
-    {0xE0000100, "The INF or the device information set or element does not have an associated install class.\r\n"},
+    {0xE0000100,
+     "The INF or the device information set or element does not have an associated install "
+     "class.\r\n"},
     {0xE000020B, "The device instance does not exist.\r\n"},
     {0xE0000217, "The INF is invalid.\r\n"},
 };
@@ -563,8 +565,8 @@ long SimPlatform::closeKey(RegKey key) {
 
 bool SimPlatform::copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                              uint32_t copyStyle, char* destName, uint32_t destSize) {
-  OemInstall record{sourceInf, mediaLocation ? mediaLocation : "(null)", mediaType, copyStyle,
-                    destSize, ""};
+  OemInstall record{
+      sourceInf, mediaLocation ? mediaLocation : "(null)", mediaType, copyStyle, destSize, ""};
   if (oemError_) {
     uint32_t e = oemError_;
     oemError_ = 0;

@@ -106,8 +106,8 @@ TEST_F(SimPlatformTest, OemInstallCopiesIntoTheInfStoreOrFailsAsTold) {
   EXPECT_STREQ(name, "C:\\windows\\inf\\oem0.inf");
   EXPECT_EQ(sim.fileText(name), "[Version]\n");
   sim.failNextOemInstall(0xE0000217);
-  EXPECT_FALSE(sim.copyOemInf("C:\\users\\test\\Temp\\abk1.tmp", nullptr, kSpostPath, 0, name,
-                              sizeof name));
+  EXPECT_FALSE(
+      sim.copyOemInf("C:\\users\\test\\Temp\\abk1.tmp", nullptr, kSpostPath, 0, name, sizeof name));
   EXPECT_EQ(sim.lastError(), 0xE0000217u);
   EXPECT_EQ(sim.oemInstalls().back().mediaLocation, "(null)");
 }

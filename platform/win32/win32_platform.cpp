@@ -118,8 +118,8 @@ long Win32Platform::openKey(RegRoot root, const char* subKey, uint32_t access, R
 
 long Win32Platform::createKey(RegRoot root, const char* subKey, uint32_t access, RegKey* key) {
   HKEY opened = nullptr;
-  LONG result = RegCreateKeyExA(rootKey(root), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                access, nullptr, &opened, nullptr);
+  LONG result = RegCreateKeyExA(rootKey(root), subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                nullptr, &opened, nullptr);
   *key = result == ERROR_SUCCESS ? opened : nullptr;
   return result;
 }
@@ -147,9 +147,8 @@ long Win32Platform::deleteValue(RegKey key, const char* name) {
 
 long Win32Platform::closeKey(RegKey key) { return RegCloseKey(static_cast<HKEY>(key)); }
 
-bool Win32Platform::copyOemInf(const char* sourceInf, const char* mediaLocation,
-                               uint32_t mediaType, uint32_t copyStyle, char* destName,
-                               uint32_t destSize) {
+bool Win32Platform::copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
+                               uint32_t copyStyle, char* destName, uint32_t destSize) {
   return SetupCopyOEMInfA(sourceInf, mediaLocation, mediaType, copyStyle, destName, destSize,
                           nullptr, nullptr) != FALSE;
 }
@@ -161,9 +160,9 @@ int Win32Platform::wideToAnsi(const uint16_t* units, int count, char* out, int o
 
 char* Win32Platform::systemMessage(uint32_t code) {
   char* text = nullptr;
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                    FORMAT_MESSAGE_FROM_SYSTEM,
-                                nullptr, code, 0x400, reinterpret_cast<char*>(&text), 0, nullptr);
+  DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+      nullptr, code, 0x400, reinterpret_cast<char*>(&text), 0, nullptr);
   return length ? text : nullptr;
 }
 

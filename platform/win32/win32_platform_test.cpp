@@ -118,9 +118,9 @@ TEST_F(Win32PlatformTest, AppendedFileWithASecondNameIsLinked) {
 
 TEST_F(Win32PlatformTest, RegistryQueryReportsMoreData) {
   RegKey key = nullptr;
-  ASSERT_EQ(win32.createKey(RegRoot::CurrentUser, "Software\\LinkwrightTest", kKeyRead | kKeyWrite,
-                            &key),
-            0);
+  ASSERT_EQ(
+      win32.createKey(RegRoot::CurrentUser, "Software\\LinkwrightTest", kKeyRead | kKeyWrite, &key),
+      0);
   ASSERT_EQ(win32.setValue(key, "Text", kRegSz, "abcdef", 7), 0);
   uint32_t type = 0;
   uint32_t size = 0;

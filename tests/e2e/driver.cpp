@@ -58,7 +58,8 @@ std::string windowText(HWND hwnd) {
   LRESULT length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
   if (length <= 0) return std::string();
   std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  LRESULT got = SendMessageA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  LRESULT got =
+      SendMessageA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
   if (got < 0) got = 0;
   return std::string(buffer.data(), static_cast<size_t>(got));
 }
@@ -141,10 +142,18 @@ std::string escaped(const std::string& text) {
   std::string out;
   for (unsigned char c : text) {
     switch (c) {
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
       default:
         if (c < 0x20) {
           char hex[8];
@@ -210,7 +219,8 @@ DWORD timeoutArg(int argc, char** argv, int index) {
 
 // Posts what a user would do to close or confirm a dialog.
 bool postAction(HWND dialog, const std::string& what) {
-  if (what == "cancel") return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  if (what == "cancel")
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   if (what == "ok") return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   if (what == "close") return PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   if (what == "escape") {
