@@ -124,7 +124,8 @@ PatchResult emitPendingRows(InfSection* table, InfWriter* out, int32_t insertion
   return PatchOk;
 }
 
-PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath) {
+PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath,
+                         Sha256Digest* written) {
   if (!table || !outPath || !inPath) return PatchBadArgs;
   PlatformBuffer workspace(kWorkspaceSize);
   if (!workspace) return PatchIoError;
@@ -153,12 +154,15 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
     platform().closeFile(inFile);
     return PatchIoError;
   }
-  InfWriter out(outFile, writeBuffer, kInfWriteBufferSize);
+  // Hashed only when asked: the tool and the benchmarks need no digest.
+  Sha256 hash;
+  InfWriter out(outFile, writeBuffer, kInfWriteBufferSize, written ? &hash : nullptr);
   result = copyWithInsertion(table, &in, mark.found, line, lineCount, &out);
   // A close that loses buffered data must not pass for a complete file.
   bool complete = out.close();
   platform().closeFile(inFile);
   if (result == PatchOk && !complete) result = PatchIoError;
+  if (result == PatchOk && written) *written = hash.finish();
   return result;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "infpatch/sha256.h"
+
 namespace lw {
 
 enum PatchResult : int {
@@ -38,6 +40,9 @@ struct InfSection {
 // An array of rows ending with a row whose name is null.
 using InfPatchTable = InfSection*;
 
-PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath);
+// With `written`, a complete output's SHA-256 is stored there: the digest
+// of the bytes handed to the file, to tell later whether it still holds them.
+PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath,
+                         Sha256Digest* written = nullptr);
 
 }  // namespace lw

@@ -282,6 +282,26 @@ TEST_F(InfPatchTest, OutputFailures) {
   }
 }
 
+// The digest is of the file's bytes, across several flushes of the write
+// buffer; a failed patch leaves the caller's digest alone.
+TEST_F(InfPatchTest, DigestIsOfTheBytesOnDisk) {
+  const std::string input = "[A]\n" + std::string(kInfWriteBufferSize + 100, 'b') + "\n";
+  sim.putFile(kIn, input);
+  SmallTable t;
+  Sha256Digest written{};
+  ASSERT_EQ(patchInfFile(t.rows, kOut, kIn, &written), PatchOk);
+  const std::string bytes = sim.fileText(kOut);
+  Sha256 onDisk;
+  onDisk.update(bytes.data(), bytes.size());
+  EXPECT_EQ(written, onDisk.finish());
+
+  SmallTable again;
+  Sha256Digest untouched{};
+  sim.limitWrites(kOut, 10);
+  EXPECT_EQ(patchInfFile(again.rows, kOut, kIn, &untouched), PatchIoError);
+  EXPECT_EQ(untouched, Sha256Digest{});
+}
+
 TEST_F(InfPatchTest, NoBuffersMeansNoPatch) {
   SmallTable t;
   sim.putFile(kIn, "[A]\n");

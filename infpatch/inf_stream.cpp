@@ -89,6 +89,7 @@ bool InfWriter::flush() {
   if (used_ == 0) return true;
   size_t n = used_;
   used_ = 0;
+  if (hash_) hash_->update(buffer_, n);
   if (!platform().writeFile(file_, buffer_, n)) failed_ = true;
   return !failed_;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "infpatch/sha256.h"
 #include "platform/platform.h"
 
 namespace lw {
@@ -45,11 +46,12 @@ class InfReader {
 };
 
 // Writes through a fixed buffer, turning every LF into CR LF. The first
-// failed write is remembered; nothing is written after it.
+// failed write is remembered; nothing is written after it. Given a hash,
+// every byte handed to the file goes through it too.
 class InfWriter {
  public:
-  InfWriter(FileHandle file, char* buffer, size_t size)
-      : file_(file), buffer_(buffer), size_(size) {}
+  InfWriter(FileHandle file, char* buffer, size_t size, Sha256* hash = nullptr)
+      : file_(file), buffer_(buffer), size_(size), hash_(hash) {}
 
   bool write(const char* text);
   // Text meant to become the beginning of whatever is written next.
@@ -74,6 +76,7 @@ class InfWriter {
   FileHandle file_;
   char* buffer_;
   size_t size_;
+  Sha256* hash_;
   size_t used_ = 0;
   bool failed_ = false;
   bool atLineStart_ = true;

@@ -16,6 +16,7 @@ enum : uint32_t {
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
   kErrorNotEnoughMemory = 8,
+  kErrorSharingViolation = 32,
   kErrorFileExists = 80,
   kErrorInvalidParameter = 87,
   kErrorDiskFull = 112,
@@ -90,6 +91,11 @@ class Platform {
   virtual FileHandle openRead(const char* path) = 0;
   virtual FileHandle openWrite(const char* path) = 0;
   virtual FileHandle openAppend(const char* path) = 0;
+  // Opens an existing file for reading and, while the handle is open, keeps
+  // anyone from writing, renaming or deleting it (others may only read):
+  // what was read through it is what the file holds until it is closed. A
+  // folder does not open; a symbolic link or junction is opened itself.
+  virtual FileHandle openReadLocked(const char* path) = 0;
   // True when the open file is a reparse point (a link opened itself) or
   // has more than one name (hard links), or when that cannot be told.
   virtual bool isLinked(FileHandle file) = 0;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/log.h"
+#include "infpatch/sha256.h"
 #include "platform/platform.h"
 #include "updaters/driver_paths.h"
 
@@ -37,6 +38,27 @@ UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
   logError(error, ":");
   logText("\r\n");
   return UpdaterFailed;
+}
+
+// The temporary copy lies in a folder that programs running unelevated as the
+// same user may write: it is handed to Setup only while it is held open
+// against every writer, after its bytes were read back through that same
+// handle and found to be the ones the patch wrote. Null when the file cannot
+// be held so, is a link or has another name, or holds other bytes.
+FileHandle holdUnchanged(const char* path, const Sha256Digest& written) {
+  FileHandle file = platform().openReadLocked(path);
+  if (!file) return nullptr;
+  bool unchanged = !platform().isLinked(file);
+  if (unchanged) {
+    Sha256 hash;
+    char buffer[4096];
+    size_t got;
+    while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) hash.update(buffer, got);
+    unchanged = hash.finish() == written;
+  }
+  if (unchanged) return file;
+  platform().closeFile(file);
+  return nullptr;
 }
 
 }  // namespace
@@ -158,8 +180,19 @@ int DeviceDriverUpdate::installInf() {
   if (copyInfToTemp() != 0) return 1;
   // The engine reads the stock INF and rewrites the temporary copy; a
   // failure there is reported by the result alone.
-  if (patchInf(temp, source) != PatchOk) return 1;
-  return installOemInf();
+  Sha256Digest written{};
+  if (patchInf(temp, source, &written) != PatchOk) return 1;
+  FileHandle held = holdUnchanged(temp, written);
+  if (!held) {
+    logText("ERROR: Could not verify the patched inf file before installing it [");
+    logText(temp);
+    logText("].\r\n");
+    return 1;
+  }
+  // Held until Setup has made its own copy.
+  const int installed = installOemInf();
+  platform().closeFile(held);
+  return installed;
 }
 
 int DeviceDriverUpdate::installOemInf() {

@@ -24,7 +24,8 @@ class DeviceDriverUpdate {
   // The five questions each driver answers, in this order.
   virtual const char* driverDirectory() = 0;
   virtual const char* driverFilePath() = 0;
-  virtual PatchResult patchInf(const char* outPath, const char* inPath) = 0;
+  // With `written`, a complete patch stores the digest of what it wrote.
+  virtual PatchResult patchInf(const char* outPath, const char* inPath, Sha256Digest* written) = 0;
   virtual const char* defaultInfPath() = 0;
   virtual const char* driverName() = 0;
 

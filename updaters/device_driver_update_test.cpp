@@ -1,6 +1,9 @@
 #include "updaters/device_driver_update.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "hostcfg/logged_sim_test.h"
@@ -31,9 +34,14 @@ class FakeUpdate : public DeviceDriverUpdate {
     file_ = directory + "fake.sys";
     return directory.empty() ? nullptr : file_.c_str();
   }
-  PatchResult patchInf(const char* outPath, const char* inPath) override {
-    if (patchResult == PatchOk) sim_.putFile(outPath, "patched " + sim_.fileText(inPath));
-    return patchResult;
+  PatchResult patchInf(const char* outPath, const char* inPath, Sha256Digest* written) override {
+    if (patchResult != PatchOk) return patchResult;
+    const std::string patched = "patched " + sim_.fileText(inPath);
+    sim_.putFile(outPath, patched);
+    Sha256 hash;
+    hash.update(patched.data(), patched.size());
+    *written = hash.finish();
+    return PatchOk;
   }
   const char* defaultInfPath() override {
     ++defaultAsks;
@@ -212,6 +220,8 @@ TEST_F(DeviceDriverUpdateTest, InstallPatchesACopyAndInstallsIt) {
     EXPECT_EQ(install.mediaType, 1u);
     EXPECT_EQ(install.copyStyle, 0u);
     EXPECT_EQ(install.destSize, 262u);
+    EXPECT_TRUE(install.sourceLocked);  // held against writers while Setup read it
+    EXPECT_FALSE(sim.isLocked(kFirstTemp));
     EXPECT_EQ(sim.fileText(install.installedPath), "patched [Version]\r\n");
     EXPECT_EQ(log(),
               "Default path of fake inf file is [C:\\windows\\inf\\fake.inf].\r\n"
@@ -220,6 +230,59 @@ TEST_F(DeviceDriverUpdateTest, InstallPatchesACopyAndInstallsIt) {
               "Created fake oemxx.inf file [C:\\windows\\inf\\oem0.inf].\r\n");
   }
   EXPECT_EQ(tempFiles(), "");
+}
+
+// Another program of the same user changes the temporary copy between the
+// patch and the install. Links lead to the very bytes the patch wrote: only
+// their being links gives them away.
+TEST_F(DeviceDriverUpdateTest, ACopyChangedBeforeTheInstallIsNotInstalled) {
+  const std::string patched = "patched [Version]\r\n";
+  const std::string elsewhere = "C:\\work\\elsewhere.inf";
+  sim.putFile(elsewhere, patched);
+  auto remove = [this](const std::string& path) { std::remove(sim.hostPath(path).c_str()); };
+  const struct {
+    const char* swap;
+    std::function<void(const std::string&)> make;
+  } cases[] = {
+      {"other bytes, same size",
+       [&](const std::string& t) { sim.putFile(t, "patched [VersioN]\r\n"); }},
+      {"bytes added", [&](const std::string& t) { sim.putFile(t, patched + "[Evil]\r\n"); }},
+      {"gone", [&](const std::string& t) { remove(t); }},
+      {"a folder",
+       [&](const std::string& t) {
+         remove(t);
+         sim.makeDirectory(t);
+       }},
+      {"a symbolic link",
+       [&](const std::string& t) {
+         remove(t);
+         sim.makeSymbolicLink(t, elsewhere);
+       }},
+      {"a hard link",
+       [&](const std::string& t) {
+         remove(t);
+         sim.makeHardLink(t, elsewhere);
+       }},
+  };
+  for (const auto& c : cases) {
+    std::string temp;
+    {
+      FakeUpdate updater(sim);
+      temp = updater.tempInfPath();
+      sim.beforeNextLockedOpen([&] { c.make(temp); });
+      EXPECT_EQ(updater.installInf(), 1) << c.swap;
+      const std::string tail =
+          "Creating a copy of fake inf file.\r\n"
+          "ERROR: Could not verify the patched inf file before installing it [" +
+          temp + "].\r\n";
+      const std::string text = log();
+      EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << c.swap;
+    }
+    EXPECT_TRUE(sim.oemInstalls().empty()) << c.swap;
+    EXPECT_FALSE(sim.fileExists(temp)) << c.swap;
+    EXPECT_FALSE(sim.isLocked(elsewhere)) << c.swap;
+  }
+  EXPECT_EQ(sim.fileText(elsewhere), patched);
 }
 
 TEST_F(DeviceDriverUpdateTest, FailedCopyIsLoggedWithItsErrorAndLeavesNoTempFile) {

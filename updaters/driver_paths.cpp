@@ -38,11 +38,11 @@ void fillDriverFilePath(PlatformBuffer& path, const char* directory, const char*
   path.reset();
 }
 
-PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath,
-                            const char* inPath) {
+PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath, const char* inPath,
+                            Sha256Digest* written) {
   if (!outPath || !inPath) return PatchBadArgs;
   VendorPatchTable run = table;
-  return patchInfFile(run.table(), outPath, inPath);
+  return patchInfFile(run.table(), outPath, inPath, written);
 }
 
 }  // namespace lw

@@ -41,6 +41,7 @@ void fillDriverFilePath(PlatformBuffer& path, const char* directory, const char*
 
 // Patches with a fresh copy of `table`: the engine marks the records it
 // meets, and a second patch must come out the same as the first.
-PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath, const char* inPath);
+PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath, const char* inPath,
+                            Sha256Digest* written);
 
 }  // namespace lw

@@ -127,8 +127,47 @@ size_t temporaryFiles() {
   return count;
 }
 
+// The real Windows with another program of the same user beside it. It may
+// append a section to the patched copy right before the updater holds it,
+// as a watcher of the temporary folder did; and when Setup is asked to
+// install, it tries to open the source for writing, which the updater's
+// hold must refuse.
+class OtherProgramBeside : public Win32Platform {
+ public:
+  FileHandle openReadLocked(const char* path) override {
+    if (appendSection) {
+      HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      const char section[] = "\r\n[Planted]\r\nHKR,,Planted,,1\r\n";
+      DWORD put = 0;
+      if (file != INVALID_HANDLE_VALUE &&
+          WriteFile(file, section, sizeof section - 1, &put, nullptr)) {
+        ++sectionsAppended;
+      }
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    return Win32Platform::openReadLocked(path);
+  }
+  bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
+                  uint32_t copyStyle, char* destName, uint32_t destSize) override {
+    HANDLE writer = CreateFileA(sourceInf, GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writer == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+      ++installsOfAHeldSource;
+    }
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    return Win32Platform::copyOemInf(sourceInf, mediaLocation, mediaType, copyStyle, destName,
+                                     destSize);
+  }
+
+  bool appendSection = false;
+  int sectionsAppended = 0;
+  int installsOfAHeldSource = 0;
+};
+
 TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
-  Win32Platform win32;
+  OtherProgramBeside win32;
   setPlatform(&win32);
   ASSERT_TRUE(CreateDirectoryA(kWorkDir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   ASSERT_TRUE(SetCurrentDirectoryA(kWorkDir));
@@ -164,6 +203,7 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
 
   EXPECT_EQ(sync->installInf(), 0);
   EXPECT_EQ(storage->installInf(), 0);
+  EXPECT_EQ(win32.installsOfAHeldSource, 2);
   closeLog();
   const std::string log = readBytes(std::string(kWorkDir) + "\\LinkwrightLog.txt");
   EXPECT_EQ(log.find("ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n"), 0u)
@@ -209,6 +249,35 @@ size_t filesIn(const std::string& dir) {
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return count;
+}
+
+TEST(UpdatersUnderWine, ACopyChangedBeforeTheInstallIsNotInstalled) {
+  OtherProgramBeside win32;
+  win32.appendSection = true;
+  setPlatform(&win32);
+  writeBytes(kStorageInf, fixture("usbstor.inf"));
+  const size_t installedBefore = filesIn("C:\\windows\\inf");
+  const size_t temporaryBefore = temporaryFiles();
+  openLog();
+  const std::string logBefore = readBytes(logFilePath());
+  std::string temp;
+  {
+    UsbstorUpdate updater;
+    EXPECT_EQ(updater.installInf(), 1);
+    temp = updater.tempInfPath();
+  }
+  closeLog();
+  EXPECT_EQ(win32.sectionsAppended, 1);
+  EXPECT_EQ(win32.installsOfAHeldSource, 0);  // Setup was never asked
+  const std::string log = readBytes(logFilePath()).substr(logBefore.size());
+  EXPECT_NE(log.find("Creating a copy of usbstor inf file.\r\n"
+                     "ERROR: Could not verify the patched inf file before installing it [" +
+                     temp + "].\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(filesIn("C:\\windows\\inf"), installedBefore);
+  EXPECT_EQ(temporaryFiles(), temporaryBefore);
+  setPlatform(nullptr);
 }
 
 TEST(UpdatersUnderWine, AFailedBackupKeepsTheEarlierOne) {

@@ -80,8 +80,9 @@ const char* UsbstorUpdate::driverFilePath() {
   return driverFilePathCache.get();
 }
 
-PatchResult UsbstorUpdate::patchInf(const char* outPath, const char* inPath) {
-  return patchWithCopyOf(patchTable, outPath, inPath);
+PatchResult UsbstorUpdate::patchInf(const char* outPath, const char* inPath,
+                                    Sha256Digest* written) {
+  return patchWithCopyOf(patchTable, outPath, inPath, written);
 }
 
 const char* UsbstorUpdate::driverName() { return kStorageDriverName; }

@@ -16,7 +16,7 @@ class UsbstorUpdate : public DeviceDriverUpdate {
   // is final.
   const char* driverDirectory() override;
   const char* driverFilePath() override;
-  PatchResult patchInf(const char* outPath, const char* inPath) override;
+  PatchResult patchInf(const char* outPath, const char* inPath, Sha256Digest* written) override;
   const char* defaultInfPath() override;
   const char* driverName() override;
 

@@ -106,9 +106,9 @@ TEST_F(UsbstorUpdateTest, InstallsTheStorageTablePatchWithTheGen60Adjustment) {
   EXPECT_EQ(updater.installInf(), 0);
   ASSERT_EQ(sim.oemInstalls().size(), 1u);
   EXPECT_EQ(sim.fileText(sim.oemInstalls()[0].installedPath), expected);
-  EXPECT_EQ(updater.patchInf(nullptr, nullptr), PatchBadArgs);
+  EXPECT_EQ(updater.patchInf(nullptr, nullptr, nullptr), PatchBadArgs);
   // Patching again gives the same bytes: the table is not used up.
-  EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\usbstor.inf"), PatchOk);
+  EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\usbstor.inf", nullptr), PatchOk);
   EXPECT_EQ(sim.fileText("C:\\again.inf"), expected);
 }
 

@@ -153,8 +153,9 @@ const char* WceusbshUpdate::driverFilePath() {
   return driverFilePathCache.get();
 }
 
-PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath) {
-  return patchWithCopyOf(patchTable, outPath, inPath);
+PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath,
+                                     Sha256Digest* written) {
+  return patchWithCopyOf(patchTable, outPath, inPath, written);
 }
 
 const char* WceusbshUpdate::driverName() { return processState().syncDriverName; }

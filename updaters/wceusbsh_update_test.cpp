@@ -203,8 +203,8 @@ TEST_F(WceusbshUpdateTest, WithoutActiveSyncThereAreNoPaths) {
   EXPECT_EQ(log(),
             "ERROR: Could not locate ActiveSync\r\n"
             "ERROR:Could not determine ActiveSync version.\r\n");
-  EXPECT_EQ(updater.patchInf(nullptr, "C:\\x.inf"), PatchBadArgs);
-  EXPECT_EQ(updater.patchInf("C:\\x.inf", nullptr), PatchBadArgs);
+  EXPECT_EQ(updater.patchInf(nullptr, "C:\\x.inf", nullptr), PatchBadArgs);
+  EXPECT_EQ(updater.patchInf("C:\\x.inf", nullptr, nullptr), PatchBadArgs);
 }
 
 TEST_F(WceusbshUpdateTest, InstallsTheSyncTablePatchUnderGen60) {
@@ -217,7 +217,8 @@ TEST_F(WceusbshUpdateTest, InstallsTheSyncTablePatchUnderGen60) {
     ASSERT_EQ(sim.oemInstalls().size(), 1u);
     EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "C:\\windows\\system32\\drivers\\");
     EXPECT_EQ(sim.fileText(sim.oemInstalls()[0].installedPath), expected);
-    EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\wceusbsh.inf"), PatchOk);
+    EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\wceusbsh.inf", nullptr),
+              PatchOk);
     EXPECT_EQ(sim.fileText("C:\\again.inf"), expected);
   }
   EXPECT_NE(expected, kStockLikeInf);

@@ -78,7 +78,17 @@ struct SimPlatform::File {
   std::string hostPath;
   size_t written = 0;
   bool reparsePoint = false;
+  bool locked = false;
+  std::pair<uint64_t, uint64_t> identity{};
 };
+
+namespace {
+
+std::pair<uint64_t, uint64_t> identityOf(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+}  // namespace
 
 SimPlatform::SimPlatform() {
   char pattern[] = "/tmp/lw-sim-XXXXXX";
@@ -192,6 +202,14 @@ void SimPlatform::limitWrites(const std::string& path, size_t bytes) {
   writeLimits_[hostPath(path)] = bytes;
 }
 
+bool SimPlatform::isLocked(const std::string& path) const {
+  // A link named by the path is locked itself, or the file it leads to is.
+  const std::string host = hostPath(path);
+  struct stat st;
+  if (::lstat(host.c_str(), &st) == 0 && lockedFiles_.count(identityOf(st))) return true;
+  return ::stat(host.c_str(), &st) == 0 && lockedFiles_.count(identityOf(st));
+}
+
 bool SimPlatform::fail(uint32_t error) {
   lastError_ = error;
   return false;
@@ -277,6 +295,7 @@ bool SimPlatform::copyFile(const char* from, const char* to, bool failIfExists) 
   }
   if (!fileExists(from)) return fail(isDirectory(from) ? kErrorAccessDenied : kErrorFileNotFound);
   if (isDirectory(to)) return fail(kErrorAccessDenied);
+  if (isLocked(to)) return fail(kErrorSharingViolation);
   if (failIfExists && fileExists(to)) return fail(kErrorFileExists);
   std::string target = hostPath(to);
   std::string parent = target.substr(0, target.find_last_of('/'));
@@ -300,12 +319,14 @@ bool SimPlatform::moveFileReplacing(const char* from, const char* to) {
   }
   if (!fileExists(from)) return fail(isDirectory(from) ? kErrorAccessDenied : kErrorFileNotFound);
   if (isDirectory(to)) return fail(kErrorAccessDenied);
+  if (isLocked(from) || isLocked(to)) return fail(kErrorSharingViolation);
   if (::rename(hostPath(from).c_str(), hostPath(to).c_str()) != 0) return fail(kErrorPathNotFound);
   return true;
 }
 
 bool SimPlatform::deleteFile(const char* path) {
   if (isDirectory(path)) return fail(kErrorAccessDenied);
+  if (isLocked(path)) return fail(kErrorSharingViolation);
   if (::unlink(hostPath(path).c_str()) != 0) return fail(kErrorFileNotFound);
   return true;
 }
@@ -345,6 +366,10 @@ FileHandle SimPlatform::openRead(const char* path) {
 }
 
 FileHandle SimPlatform::openWrite(const char* path) {
+  if (isLocked(path)) {
+    fail(kErrorSharingViolation);
+    return nullptr;
+  }
   int fd = ::open(hostPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) {
     fail(errno == EISDIR ? kErrorAccessDenied : kErrorPathNotFound);
@@ -354,6 +379,10 @@ FileHandle SimPlatform::openWrite(const char* path) {
 }
 
 FileHandle SimPlatform::openAppend(const char* path) {
+  if (isLocked(path)) {
+    fail(kErrorSharingViolation);
+    return nullptr;
+  }
   struct stat st;
   if (::lstat(hostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     // The link itself, as FILE_FLAG_OPEN_REPARSE_POINT opens it: nothing
@@ -366,6 +395,40 @@ FileHandle SimPlatform::openAppend(const char* path) {
     return nullptr;
   }
   return new File{fd, hostPath(path)};
+}
+
+FileHandle SimPlatform::openReadLocked(const char* path) {
+  if (beforeLockedOpen_) {
+    std::function<void()> action = std::move(beforeLockedOpen_);
+    beforeLockedOpen_ = nullptr;
+    action();
+  }
+  const std::string host = hostPath(path);
+  struct stat st;
+  if (::lstat(host.c_str(), &st) != 0) {
+    fail(kErrorFileNotFound);
+    return nullptr;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    fail(kErrorAccessDenied);
+    return nullptr;
+  }
+  File* file = nullptr;
+  if (S_ISLNK(st.st_mode)) {
+    // The link itself, as FILE_FLAG_OPEN_REPARSE_POINT opens it.
+    file = new File{::open(host.c_str(), O_PATH | O_NOFOLLOW), host, 0, true};
+  } else {
+    int fd = ::open(host.c_str(), O_RDONLY);
+    if (fd < 0) {
+      fail(kErrorFileNotFound);
+      return nullptr;
+    }
+    file = new File{fd, host};
+  }
+  file->locked = true;
+  file->identity = identityOf(st);
+  lockedFiles_.insert(file->identity);
+  return file;
 }
 
 bool SimPlatform::isLinked(FileHandle file) {
@@ -411,6 +474,7 @@ uint64_t SimPlatform::fileSize(FileHandle file) {
 
 bool SimPlatform::closeFile(FileHandle file) {
   auto* f = static_cast<File*>(file);
+  if (f->locked) lockedFiles_.erase(lockedFiles_.find(f->identity));
   bool ok = ::close(f->fd) == 0 && f->hostPath != closeFailPath_;
   delete f;
   return ok;
@@ -565,8 +629,10 @@ long SimPlatform::closeKey(RegKey key) {
 
 bool SimPlatform::copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                              uint32_t copyStyle, char* destName, uint32_t destSize) {
-  OemInstall record{
-      sourceInf, mediaLocation ? mediaLocation : "(null)", mediaType, copyStyle, destSize, ""};
+  OemInstall record{sourceInf,          mediaLocation ? mediaLocation : "(null)",
+                    mediaType,          copyStyle,
+                    destSize,           "",
+                    isLocked(sourceInf)};
   if (oemError_) {
     uint32_t e = oemError_;
     oemError_ = 0;

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -24,6 +27,7 @@ class SimPlatform : public Platform {
     uint32_t copyStyle;
     uint32_t destSize;
     std::string installedPath;
+    bool sourceLocked;  // held by openReadLocked while Setup read it
   };
 
   SimPlatform();
@@ -68,6 +72,12 @@ class SimPlatform : public Platform {
   void failCloseOf(const std::string& path) { closeFailPath_ = hostPath(path); }
   // Writes to files at this path fail after `bytes` bytes.
   void limitWrites(const std::string& path, size_t bytes);
+  // Runs `action` (another program at work) right before the next
+  // openReadLocked looks at its file.
+  void beforeNextLockedOpen(std::function<void()> action) { beforeLockedOpen_ = std::move(action); }
+  // The file (or the link itself) is held by openReadLocked: writing,
+  // moving or deleting it fails with kErrorSharingViolation.
+  bool isLocked(const std::string& path) const;
 
   void putValue(RegRoot root, const std::string& key, const std::string& name, uint32_t type,
                 const std::string& data);
@@ -108,6 +118,7 @@ class SimPlatform : public Platform {
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
+  FileHandle openReadLocked(const char* path) override;
   bool isLinked(FileHandle file) override;
   size_t readFile(FileHandle file, void* buffer, size_t size) override;
   bool writeFile(FileHandle file, const void* data, size_t size) override;
@@ -169,7 +180,9 @@ class SimPlatform : public Platform {
   std::tm localTime_{};
   std::string closeFailPath_;
   std::map<std::string, size_t> writeLimits_;
-  std::map<std::string, Key> keys_;  // by lower-case "HKLM\path"
+  std::function<void()> beforeLockedOpen_;
+  std::multiset<std::pair<uint64_t, uint64_t>> lockedFiles_;  // device, inode
+  std::map<std::string, Key> keys_;                           // by lower-case "HKLM\path"
   std::map<std::string, long> deniedKeys_;
   std::map<std::string, long> refusedValues_;
   std::vector<Handle*> handles_;

@@ -71,6 +71,27 @@ TEST_F(SimPlatformTest, MoveReplacesItsTargetAsMoveFileExDoes) {
   EXPECT_EQ(sim.fileText("C:\\work\\old.sys"), "new");
 }
 
+// As the Wine test pins it: while held, the file (under any of its names)
+// can be read but not written, moved or deleted.
+TEST_F(SimPlatformTest, LockedReadRefusesWritersUntilClosed) {
+  const char path[] = "C:\\work\\held.inf";
+  sim.putFile(path, "bytes");
+  sim.makeHardLink("C:\\work\\second.inf", path);
+  FileHandle held = sim.openReadLocked(path);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(sim.openWrite("C:\\work\\second.inf"), nullptr);
+  EXPECT_EQ(sim.lastError(), kErrorSharingViolation);
+  EXPECT_EQ(sim.openAppend(path), nullptr);
+  EXPECT_FALSE(sim.deleteFile(path));
+  EXPECT_FALSE(sim.moveFileReplacing(path, "C:\\work\\moved.inf"));
+  EXPECT_EQ(sim.lastError(), kErrorSharingViolation);
+  FileHandle reader = sim.openRead(path);
+  ASSERT_NE(reader, nullptr);
+  sim.closeFile(reader);
+  sim.closeFile(held);
+  EXPECT_TRUE(sim.deleteFile(path));
+}
+
 TEST_F(SimPlatformTest, RegistryQueryFollowsRegQueryValueEx) {
   sim.putValue(RegRoot::LocalMachine, "Software\\K", "Dir", kRegSz, std::string("C:\\x\0", 5));
   RegKey key = nullptr;

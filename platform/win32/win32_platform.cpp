@@ -78,6 +78,11 @@ FileHandle Win32Platform::openAppend(const char* path) {
                             nullptr));
 }
 
+FileHandle Win32Platform::openReadLocked(const char* path) {
+  return fileOf(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 bool Win32Platform::isLinked(FileHandle file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handleOf(file), &info)) return true;

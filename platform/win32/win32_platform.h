@@ -24,6 +24,7 @@ class Win32Platform : public Platform {
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
+  FileHandle openReadLocked(const char* path) override;
   bool isLinked(FileHandle file) override;
   size_t readFile(FileHandle file, void* buffer, size_t size) override;
   bool writeFile(FileHandle file, const void* data, size_t size) override;

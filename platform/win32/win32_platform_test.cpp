@@ -116,6 +116,50 @@ TEST_F(Win32PlatformTest, AppendedFileWithASecondNameIsLinked) {
   win32.deleteFile(path.c_str());
 }
 
+// What was read through a locked handle is what Setup installs: nobody can
+// write, move or delete the file meanwhile, while readers, Setup among
+// them, still can.
+TEST_F(Win32PlatformTest, LockedFileCanBeReadAndInstalledButNotChanged) {
+  const std::string dir = tempDir();
+  const std::string path = dir + "lw-held.inf";
+  const std::string bytes = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+  FileHandle writer = win32.openWrite(path.c_str());
+  ASSERT_NE(writer, nullptr);
+  ASSERT_TRUE(win32.writeFile(writer, bytes.data(), bytes.size()));
+  win32.closeFile(writer);
+
+  FileHandle held = win32.openReadLocked(path.c_str());
+  ASSERT_NE(held, nullptr);
+  EXPECT_FALSE(win32.isLinked(held));
+  char got[64] = {};
+  EXPECT_EQ(win32.readFile(held, got, sizeof got), bytes.size());
+  EXPECT_EQ(std::string(got), bytes);
+
+  EXPECT_EQ(win32.openWrite(path.c_str()), nullptr);
+  EXPECT_EQ(win32.lastError(), kErrorSharingViolation);
+  EXPECT_EQ(win32.openAppend(path.c_str()), nullptr);
+  EXPECT_EQ(win32.lastError(), kErrorSharingViolation);
+  EXPECT_FALSE(win32.deleteFile(path.c_str()));
+  EXPECT_EQ(win32.lastError(), kErrorSharingViolation);
+  const std::string moved = dir + "lw-moved.inf";
+  EXPECT_FALSE(win32.moveFileReplacing(path.c_str(), moved.c_str()));
+  EXPECT_EQ(win32.lastError(), kErrorSharingViolation);
+  FileHandle reader = win32.openRead(path.c_str());
+  EXPECT_NE(reader, nullptr);
+  if (reader) win32.closeFile(reader);
+  char installed[262] = {};
+  EXPECT_TRUE(
+      win32.copyOemInf(path.c_str(), dir.c_str(), kSpostPath, 0, installed, sizeof installed));
+  win32.closeFile(held);
+  EXPECT_TRUE(win32.deleteFile(path.c_str()));
+
+  // A folder does not open; a missing file is not created.
+  EXPECT_EQ(win32.openReadLocked(dir.substr(0, dir.size() - 1).c_str()), nullptr);
+  EXPECT_EQ(win32.lastError(), kErrorAccessDenied);
+  EXPECT_EQ(win32.openReadLocked(path.c_str()), nullptr);
+  EXPECT_EQ(win32.lastError(), kErrorFileNotFound);
+}
+
 TEST_F(Win32PlatformTest, RegistryQueryReportsMoreData) {
   RegKey key = nullptr;
   ASSERT_EQ(

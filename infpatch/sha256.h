@@ -1,0 +1,29 @@
+// SHA-256, for telling whether a file still holds the bytes that were
+// written to it: sound against someone who may write that file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace lw {
+
+using Sha256Digest = std::array<uint8_t, 32>;
+
+class Sha256 {
+ public:
+  Sha256();
+  void update(const void* data, size_t size);
+  // The digest of everything given to update; the object is spent after.
+  Sha256Digest finish();
+
+ private:
+  void compress(const uint8_t* block);
+
+  uint32_t state_[8];
+  uint8_t block_[64];
+  size_t blockUsed_ = 0;
+  uint64_t totalBytes_ = 0;
+};
+
+}  // namespace lw
