@@ -79,19 +79,19 @@ const char* DeviceDriverUpdate::infPath() {
   return infFilePath;
 }
 
-int DeviceDriverUpdate::setInfPath(const char* path) {
+StepResult DeviceDriverUpdate::setInfPath(const char* path) {
   // An earlier user path goes; a default one stays until replaced.
   if (userInfPath) {
     userInfPath.reset();
     infFilePath = nullptr;
   }
-  if (!path) return 1;
+  if (!path) return StepFailed;
   const size_t length = std::strlen(path);
   if (length > kMaxPathLength) {
     logText("ERROR: Specified path for ");
     logText(driverName());
     logText(" inf file is too long.\r\n");
-    return 1;
+    return StepFailed;
   }
   userInfPath = PlatformBuffer(length + 2);
   if (!userInfPath) {
@@ -99,12 +99,12 @@ int DeviceDriverUpdate::setInfPath(const char* path) {
     logText("ERROR: Could not allocate memory for new ");
     logText(driverName());
     logText(" inf file path.");
-    return 1;
+    return StepFailed;
   }
   std::memcpy(userInfPath.get(), path, length + 1);
   infFilePath = userInfPath.get();
   infPathKnown = true;
-  return 0;
+  return StepOk;
 }
 
 const char* DeviceDriverUpdate::tempInfPath() {
@@ -150,12 +150,12 @@ const char* DeviceDriverUpdate::tempInfPath() {
   return tempInfPathCache.get();
 }
 
-int DeviceDriverUpdate::copyInfToTemp() {
+StepResult DeviceDriverUpdate::copyInfToTemp() {
   // No temporary file is made for an INF source that is not there.
   const char* source = infPath();
   const char* temp = source ? tempInfPath() : nullptr;
-  if (!temp) return 1;
-  if (platform().copyFile(source, temp, false)) return 0;
+  if (!temp) return StepFailed;
+  if (platform().copyFile(source, temp, false)) return StepOk;
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy ");
   logText(source);
@@ -164,45 +164,45 @@ int DeviceDriverUpdate::copyInfToTemp() {
   logText(" ");
   logError(error, ":");
   logText("\r\n");
-  return 1;
+  return StepFailed;
 }
 
-int DeviceDriverUpdate::installInf() {
+StepResult DeviceDriverUpdate::installInf() {
   // Asked in this order so that the default-path and temporary-path lines
   // come before the copy's.
   const char* source = infPath();
   const char* temp = source ? tempInfPath() : nullptr;
   const char* name = temp ? driverName() : nullptr;
-  if (!name) return 1;
+  if (!name) return StepFailed;
   logText("Creating a copy of ");
   logText(name);
   logText(" inf file.\r\n");
-  if (copyInfToTemp() != 0) return 1;
+  if (copyInfToTemp() != StepOk) return StepFailed;
   // The engine reads the stock INF and rewrites the temporary copy; a
   // failure there is reported by the result alone.
   Sha256Digest written{};
-  if (patchInf(temp, source, &written) != PatchOk) return 1;
+  if (patchInf(temp, source, &written) != PatchOk) return StepFailed;
   FileHandle held = holdUnchanged(temp, written);
   if (!held) {
     logText("ERROR: Could not verify the patched inf file before installing it [");
     logText(temp);
     logText("].\r\n");
-    return 1;
+    return StepFailed;
   }
   // Held until Setup has made its own copy.
-  const int installed = installOemInf();
+  const StepResult installed = installOemInf();
   platform().closeFile(held);
   return installed;
 }
 
-int DeviceDriverUpdate::installOemInf() {
+StepResult DeviceDriverUpdate::installOemInf() {
   const char* temp = tempInfPath();
-  if (!temp) return 1;
+  if (!temp) return StepFailed;
   // The installed name is only logged; nothing reads it later.
   PlatformBuffer oemInfName(kPathBufferSize);
   if (!oemInfName) {
     logText("ERROR: Could not allocate memory for oemxx.inf file path.\r\n");
-    return 1;
+    return StepFailed;
   }
   std::memset(oemInfName.get(), 0, kPathBufferSize);
   if (platform().copyOemInf(temp, driverDirectory(), kSpostPath, 0, oemInfName.get(),
@@ -213,13 +213,13 @@ int DeviceDriverUpdate::installOemInf() {
     logText(" oemxx.inf file [");
     logText(oemInfName.get());
     logText("].\r\n");
-    return 0;
+    return StepOk;
   }
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy temporary file as oemxx.inf ");
   logError(error, ": ");
   logText("\r\n");
-  return 1;
+  return StepFailed;
 }
 
 const char* DeviceDriverUpdate::backupDirectory() {
@@ -310,13 +310,13 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
   return UpdaterOk;
 }
 
-int DeviceDriverUpdate::deleteTempCopy() {
+StepResult DeviceDriverUpdate::deleteTempCopy() {
   // Whatever GetTempFileNameA created is removed, copied over or not, so no
   // "abk" file outlives the run.
-  if (!tempFileCreated) return 0;
-  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache.get())) return 1;
+  if (!tempFileCreated) return StepOk;
+  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache.get())) return StepFailed;
   tempFileCreated = false;
-  return 0;
+  return StepOk;
 }
 
 }  // namespace lw

@@ -2,6 +2,7 @@
 // a temporary copy of the INF and installs it as an OEM INF.
 #pragma once
 
+#include "app/step_result.h"
 #include "infpatch/inf_patch.h"
 #include "platform/platform.h"
 
@@ -31,14 +32,14 @@ class DeviceDriverUpdate {
 
   // The INF source: the driver's default until setInfPath gives another.
   const char* infPath();
-  int setInfPath(const char* path);
+  StepResult setInfPath(const char* path);
   const char* tempInfPath();
-  int copyInfToTemp();
-  int installInf();
-  int installOemInf();
+  StepResult copyInfToTemp();
+  StepResult installInf();
+  StepResult installOemInf();
   const char* backupDirectory();
   UpdaterStatus backupDriver();
-  int deleteTempCopy();
+  StepResult deleteTempCopy();
 
  protected:
   // Filled by the subclass's driverDirectory.
