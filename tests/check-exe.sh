@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
-# check-exe.sh EXE i386|x86_64: checks what a built Windows program declares
+# check-exe.sh EXE i386|x86_64 [tool]: checks what a built Windows program declares
 # against the oldest Windows it must run on (XP SP2, NT 5.1, for i386; XP x64,
 # NT 5.2, for x86_64): the machine, a GUI subsystem of at most that version,
 # NX and ASLR, the stack protector, imports that exist in that Windows'
 # system DLLs (the lists in tests/winapi), the version resource and a
-# manifest in the form XP loads.
+# manifest in the form XP loads. A tool (console, no version resource or
+# manifest) gets the same checks but those two.
 set -euo pipefail
 exe=$1
 arch=$2
+kind=${3:-program}
 here=$(cd "$(dirname "$0")" && pwd)
 case $arch in
   i386) format=pei-i386 floor=0x501 manifest_arch=x86 subsystem=5.01 ;;
   x86_64) format=pei-x86-64 floor=0x502 manifest_arch=amd64 subsystem=5.02 ;;
-  *) echo "usage: check-exe.sh EXE i386|x86_64" >&2; exit 2 ;;
+  *) echo "usage: check-exe.sh EXE i386|x86_64 [tool]" >&2; exit 2 ;;
 esac
 name=$(basename "$exe")
 fail() { echo "FAIL: $name: $*" >&2; exit 1; }
 
 dump=$(x86_64-w64-mingw32-objdump -p "$exe")
 grep -q "file format $format\$" <<<"$dump" || fail "not a $format program"
-grep -q 'Subsystem.*(Windows GUI)' <<<"$dump" || fail "not a GUI subsystem program"
+subsystem_kind=GUI
+[ "$kind" = tool ] && subsystem_kind=CUI
+grep -q "Subsystem.*(Windows $subsystem_kind)" <<<"$dump" || fail "not a $subsystem_kind subsystem program"
 field() { awk -v f="$1" '$1 == f {print $2}' <<<"$dump"; }
 version=$(printf '%d.%02d' "$(field MajorSubsystemVersion)" "$(field MinorSubsystemVersion)")
 [[ ! "$version" > "$subsystem" ]] || fail "subsystem version $version is newer than $subsystem"
@@ -71,6 +75,10 @@ missing=$(awk -v arch="$arch" -v floor="$floor" '
     if (!(key in version) || !present(version[key])) print key
   }' FS='\t' "$here"/winapi/*.txt FS=' ' - <<<"$imports")
 [ -z "$missing" ] || fail "imports that Windows $floor lacks: $(echo $missing)"
+if [ "$kind" = tool ]; then
+  echo "$name: $format, $subsystem_kind $version, $flags, $(wc -l <<<"$imports") imports within Windows $floor"
+  exit 0
+fi
 
 # The version resource, against the header the resource script is built
 # from: its strings are UTF-16, its fixed version four 16-bit numbers.
@@ -101,4 +109,4 @@ done
 # two namespaces.
 doubled=$(grep -o '<[^>]*>' <<<"$manifest" | grep -E 'xmlns[:=].*xmlns[:=]' || true)
 [ -z "$doubled" ] || fail "manifest element with two namespaces: $doubled"
-echo "$name: $format, GUI $version, $flags, $(wc -l <<<"$imports") imports within Windows $floor, version and manifest as required"
+echo "$name: $format, $subsystem_kind $version, $flags, $(wc -l <<<"$imports") imports within Windows $floor, version and manifest as required"
