@@ -25,30 +25,31 @@ CMAKE_FUZZ := cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLW_FU
 
 all: native windows
 
+# $(call configure_and_build,CMAKE COMMAND,FOLDER): one build folder.
+define configure_and_build
+	@$(1) >/dev/null
+	@cmake --build build/$(2) -j $(JOBS) -- --no-print-directory
+endef
+
 deps:
 	@bash $(DEPS)
 
 native: deps
-	@$(CMAKE_NATIVE) >/dev/null
-	@cmake --build build/native -j $(JOBS) -- --no-print-directory
+	$(call configure_and_build,$(CMAKE_NATIVE),native)
 
 asan: deps
-	@$(CMAKE_ASAN) >/dev/null
-	@cmake --build build/asan -j $(JOBS) -- --no-print-directory
+	$(call configure_and_build,$(CMAKE_ASAN),asan)
 
 windows: win32 win64
 
 win32: deps
-	@$(CMAKE_WIN32) >/dev/null
-	@cmake --build build/win32 -j $(JOBS) -- --no-print-directory
+	$(call configure_and_build,$(CMAKE_WIN32),win32)
 
 win64: deps
-	@$(CMAKE_WIN64) >/dev/null
-	@cmake --build build/win64 -j $(JOBS) -- --no-print-directory
+	$(call configure_and_build,$(CMAKE_WIN64),win64)
 
 fuzz-build: deps
-	@$(CMAKE_FUZZ) >/dev/null
-	@cmake --build build/fuzz -j $(JOBS) -- --no-print-directory
+	$(call configure_and_build,$(CMAKE_FUZZ),fuzz)
 
 test-native: native
 	cd build/native && ctest -j $(JOBS) --output-on-failure

@@ -3,18 +3,12 @@
 
 #include "app/hand_over.h"
 #include "app/run_sequence.h"
+#include "platform/win32/kernel_function.h"
 #include "platform/win32/win32_hand_over.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/wizard_stages.h"
 
 namespace {
-
-template <typename Function>
-Function kernelFunction(const char* name) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
-                : nullptr;
-}
 
 // Only System32 may supply DLLs, so nothing planted beside the exe (an
 // installer is often run from a Downloads folder) is loaded. Windows before
@@ -23,9 +17,9 @@ Function kernelFunction(const char* name) {
 void restrictDllSearch() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-  if (auto set = kernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories")) {
+  if (auto set = lw::kernelFunction<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories")) {
     set(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  } else if (auto setDirectory = kernelFunction<SetDllDirectoryFn>("SetDllDirectoryA")) {
+  } else if (auto setDirectory = lw::kernelFunction<SetDllDirectoryFn>("SetDllDirectoryA")) {
     setDirectory("");
   }
 }

@@ -6,7 +6,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
-version=$(sed -n 's/^#define LW_VERSION_TEXT "\(.*\)"$/\1/p' ui/resource.h)
+version=$(bash scripts/resource-value.sh LW_VERSION_TEXT)
 name=Linkwright-$version
 jobs=$(nproc)
 

@@ -82,7 +82,7 @@ fi
 
 # The version resource, against the header the resource script is built
 # from: its strings are UTF-16, its fixed version four 16-bit numbers.
-header_value() { sed -n "s/^#define $1 \"\{0,1\}\([^\"]*\)\"\{0,1\}\$/\1/p" "$here/../ui/resource.h"; }
+header_value() { bash "$here/../scripts/resource-value.sh" "$1"; }
 build_code=$(header_value LW_BUILD_CODE)
 version_text=$(header_value LW_VERSION_TEXT)
 utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n'; }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ftw.h>
+#include <utility>
 
 namespace lw {
 
@@ -261,11 +262,7 @@ uint32_t SimPlatform::tempDirectory(char* buffer, uint32_t size) {
 
 uint32_t SimPlatform::tempFileName(const char* directory, const char* prefix, uint32_t unique,
                                    char* out) {
-  if (tempFileNameError_) {
-    uint32_t e = tempFileNameError_;
-    tempFileNameError_ = 0;
-    return fail(e);
-  }
+  if (const uint32_t e = std::exchange(tempFileNameError_, 0)) return fail(e);
   std::string dir = directory;
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
   if (!isDirectory(dir.empty() ? "." : dir)) return fail(kErrorPathNotFound);
@@ -288,11 +285,7 @@ uint32_t SimPlatform::tempFileName(const char* directory, const char* prefix, ui
 }
 
 bool SimPlatform::copyFile(const char* from, const char* to, bool failIfExists) {
-  if (copyError_) {
-    uint32_t e = copyError_;
-    copyError_ = 0;
-    return fail(e);
-  }
+  if (const uint32_t e = std::exchange(copyError_, 0)) return fail(e);
   if (!fileExists(from)) return fail(isDirectory(from) ? kErrorAccessDenied : kErrorFileNotFound);
   if (isDirectory(to)) return fail(kErrorAccessDenied);
   if (isLocked(to)) return fail(kErrorSharingViolation);
@@ -304,19 +297,14 @@ bool SimPlatform::copyFile(const char* from, const char* to, bool failIfExists) 
   std::string bytes = fileText(from);
   FILE* f = std::fopen(target.c_str(), "wb");
   if (!f) return fail(kErrorAccessDenied);
-  const uint32_t partWayError = copyPartWayError_;
-  copyPartWayError_ = 0;
+  const uint32_t partWayError = std::exchange(copyPartWayError_, 0);
   std::fwrite(bytes.data(), 1, partWayError ? bytes.size() / 2 : bytes.size(), f);
   std::fclose(f);
   return partWayError ? fail(partWayError) : true;
 }
 
 bool SimPlatform::moveFileReplacing(const char* from, const char* to) {
-  if (moveError_) {
-    uint32_t e = moveError_;
-    moveError_ = 0;
-    return fail(e);
-  }
+  if (const uint32_t e = std::exchange(moveError_, 0)) return fail(e);
   if (!fileExists(from)) return fail(isDirectory(from) ? kErrorAccessDenied : kErrorFileNotFound);
   if (isDirectory(to)) return fail(kErrorAccessDenied);
   if (isLocked(from) || isLocked(to)) return fail(kErrorSharingViolation);
@@ -332,11 +320,7 @@ bool SimPlatform::deleteFile(const char* path) {
 }
 
 bool SimPlatform::createDirectory(const char* path) {
-  if (createDirectoryError_) {
-    uint32_t e = createDirectoryError_;
-    createDirectoryError_ = 0;
-    return fail(e);
-  }
+  if (const uint32_t e = std::exchange(createDirectoryError_, 0)) return fail(e);
   std::string host = hostPath(path);
   while (host.size() > 1 && host.back() == '/') host.pop_back();
   if (::mkdir(host.c_str(), 0755) == 0) return true;
@@ -633,9 +617,7 @@ bool SimPlatform::copyOemInf(const char* sourceInf, const char* mediaLocation, u
                     mediaType,          copyStyle,
                     destSize,           "",
                     isLocked(sourceInf)};
-  if (oemError_) {
-    uint32_t e = oemError_;
-    oemError_ = 0;
+  if (const uint32_t e = std::exchange(oemError_, 0)) {
     oemInstalls_.push_back(record);
     return fail(e);
   }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win32/kernel_function.h"
 #include "ui/resource.h"
 
 namespace lw {
@@ -30,9 +31,7 @@ DWORD siblingProgramPath(char (&path)[MAX_PATH]) {
 // IsWow64Process came with XP SP2; where it is absent, so is WOW64.
 bool Win32HandOverHost::underWow64() {
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  auto isWow64 = kernelFunction<IsWow64ProcessFn>("IsWow64Process");
   BOOL wow64 = FALSE;
   return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }

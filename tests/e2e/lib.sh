@@ -24,9 +24,7 @@ source "$E2E_DIR/../../scripts/wine-env.sh"
 
 # Ids and the build code, from the header the resource script and the code
 # share.
-header_value() {
-  sed -n "s/^#define $1 \"\{0,1\}\([^\"]*\)\"\{0,1\}\$/\1/p" "$E2E_DIR/../../ui/resource.h"
-}
+header_value() { bash "$E2E_DIR/../../scripts/resource-value.sh" "$1"; }
 BUILD_CODE=$(header_value LW_BUILD_CODE)
 ID_BACK=$(header_value IDC_BACK)
 ID_INSTALL=$(header_value IDC_INSTALL)
