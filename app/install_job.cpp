@@ -4,6 +4,7 @@
 
 #include "app/log.h"
 #include "platform/platform.h"
+#include "updaters/package_signer.h"
 #include "updaters/usbstor_update.h"
 #include "updaters/wceusbsh_update.h"
 
@@ -19,7 +20,15 @@ DeviceDriverUpdate* newUpdater() {
   return memory ? new (memory) Updater : nullptr;
 }
 
+// Each updater signs one catalog.
+constexpr int kCatalogsInRun = 2;
+
 }  // namespace
+
+InstallJob::InstallJob() = default;
+InstallJob::~InstallJob() = default;
+InstallJob::InstallJob(InstallJob&&) noexcept = default;
+InstallJob& InstallJob::operator=(InstallJob&&) noexcept = default;
 
 StepResult InstallJob::createUpdaters() {
   if (updatersCreated_) return StepOk;
@@ -37,6 +46,8 @@ StepResult InstallJob::createUpdaters() {
     logText("ERROR: Could not allocate memory for usbstor updator.\r\n");
     return StepFailed;
   }
+  signer_ = std::make_unique<PackageSigner>(kCatalogsInRun);
+  for (DeviceDriverUpdate* updater : updaters_) updater->useSigner(signer_.get());
   return StepOk;
 }
 
@@ -48,6 +59,10 @@ bool InstallJob::backupEnabled(int index) const {
   return (index == SyncUpdaterIndex || index == StorageUpdaterIndex) && backupEnabled_[index];
 }
 
+void InstallJob::finishSigning() {
+  if (signer_) signer_->finish();
+}
+
 void InstallJob::destroyUpdaters() {
   for (DeviceDriverUpdate*& slot : updaters_) {
     if (!slot) continue;
@@ -56,6 +71,8 @@ void InstallJob::destroyUpdaters() {
     platform().release(slot);
     slot = nullptr;
   }
+  // After the packages' folders are gone: nothing it signed is left there.
+  signer_.reset();
 }
 
 }  // namespace lw

@@ -2,11 +2,14 @@
 // install went, and the two driver updaters it owns.
 #pragma once
 
+#include <memory>
+
 #include "app/step_result.h"
 
 namespace lw {
 
 class DeviceDriverUpdate;
+class PackageSigner;
 
 enum UpdaterIndex { SyncUpdaterIndex = 0, StorageUpdaterIndex = 1 };
 
@@ -21,7 +24,15 @@ class InstallJob {
   bool succeeded() const { return succeeded_; }
   void markFailed() { succeeded_ = false; }
   bool backupEnabled(int index) const;
+  // The run signs no more driver packages: the signing key goes, and a
+  // certificate that no installed package needs leaves the stores.
+  void finishSigning();
   void destroyUpdaters();
+
+  InstallJob();
+  ~InstallJob();
+  InstallJob(InstallJob&&) noexcept;
+  InstallJob& operator=(InstallJob&&) noexcept;
 
  private:
   bool genericDevice_ = false;
@@ -29,6 +40,8 @@ class InstallJob {
   DeviceDriverUpdate* updaters_[2] = {nullptr, nullptr};
   bool backupEnabled_[2] = {true, true};
   bool updatersCreated_ = false;
+  // Shared by both updaters: one certificate per run.
+  std::unique_ptr<PackageSigner> signer_;
 };
 
 }  // namespace lw

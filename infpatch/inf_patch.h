@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "infpatch/sha256.h"
+#include "signing/sha256.h"
 
 namespace lw {
 

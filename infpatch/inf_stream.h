@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "infpatch/sha256.h"
+#include "signing/sha256.h"
 #include "platform/platform.h"
 
 namespace lw {

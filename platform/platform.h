@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <vector>
+
+#include "signing/bytes.h"
+#include "signing/digest.h"
 
 namespace lw {
 
@@ -18,8 +22,10 @@ enum : uint32_t {
   kErrorNotEnoughMemory = 8,
   kErrorSharingViolation = 32,
   kErrorFileExists = 80,
+  kErrorDirNotEmpty = 145,
   kErrorInvalidParameter = 87,
   kErrorDiskFull = 112,
+  kErrorFilenameExcedRange = 206,
   kErrorInsufficientBuffer = 122,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
@@ -49,8 +55,21 @@ enum class RegRoot { LocalMachine, CurrentUser };
 
 constexpr uint32_t kSpostPath = 1;  // SetupCopyOEMInfA media type
 
-using FileHandle = void*;  // null: no file
-using RegKey = void*;      // null: no key
+using FileHandle = void*;    // null: no file
+using RegKey = void*;        // null: no key
+using SignerHandle = void*;  // null: no signer
+
+// The version the kernel reports (RtlGetVersion), which no compatibility
+// setting changes: 5.1 XP, 5.2 XP x64 and Server 2003, 6.0 Vista, 6.1 7,
+// 6.2 8, 6.3 8.1, 10.0 10 and 11.
+struct WindowsVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+};
+
+// The local machine's certificate stores the program adds to.
+enum class CertStore { Root, TrustedPublisher };
 
 class Platform {
  public:
@@ -136,6 +155,43 @@ class Platform {
 
   // The local time now; false when it cannot be had.
   virtual bool localTime(std::tm* out) = 0;
+  // The time now in UTC (GetSystemTime).
+  virtual UtcTime utcNow() = 0;
+
+  virtual WindowsVersion windowsVersion() = 0;
+  // Bytes from the system's cryptographic generator.
+  virtual bool randomBytes(void* out, size_t size) = 0;
+
+  // CreateDirectoryA with a protected DACL that grants full control to
+  // Administrators and SYSTEM alone, inherited by what is made inside, and
+  // Administrators as owner. A name that exists, a link included, fails
+  // with kErrorAlreadyExists: nothing is reused.
+  virtual bool createPrivateDirectory(const char* path) = 0;
+  // RemoveDirectoryA: an empty directory, or a link itself.
+  virtual bool removeDirectory(const char* path) = 0;
+
+  // A signing identity for one run: an RSA key that lives only in this
+  // process (never written to a key container) and a self-signed
+  // certificate for code signing whose subject is the one common name
+  // `subject` (the text alone, without "CN="; commas and quotes in it stay
+  // part of it) and whose friendly name is that text, valid from
+  // `notBefore` to `notAfter`. Null on failure, with lastError set.
+  virtual SignerHandle createSigner(const char* subject, const UtcTime& notBefore,
+                                    const UtcTime& notAfter) = 0;
+  // The certificate's DER; it stays readable after destroySignerKey.
+  virtual bool signerCertificate(SignerHandle signer, Bytes* der) = 0;
+  // The PKCS #1 v1.5 signature over the digest of `data`, big-endian.
+  virtual bool signWithSigner(SignerHandle signer, HashAlgorithm algorithm, const Bytes& data,
+                              Bytes* signature) = 0;
+  // Destroys the private key for good; true when it is gone.
+  virtual bool destroySignerKey(SignerHandle signer) = 0;
+  // Releases what is left of the signer (the key too, if still there).
+  virtual void closeSigner(SignerHandle signer) = 0;
+  // Adds the signer's certificate, with its friendly name, to a store of
+  // the local machine, creating the store when it does not exist yet.
+  virtual bool addSignerCertificate(SignerHandle signer, CertStore store) = 0;
+  // Takes the signer's certificate out of that store again.
+  virtual bool removeSignerCertificate(SignerHandle signer, CertStore store) = 0;
 };
 
 // The one seam: the active implementation, installed at start.

@@ -43,6 +43,11 @@ imports=$(awk '
   dll != "" && /^\t[0-9a-f]+\t/ { print dll, ($3 == "" ? "#" $2 : $3); next }
   /^$/ { dll = "" }' <<<"$dump" | sort -u)
 [ -n "$imports" ] || fail "no imports found"
+# The DLLs a program may import from are those with a list: kernel32,
+# user32, advapi32, crypt32 and the others there.
+listed=$(cd "$here/winapi" && ls -- *.txt | sed 's/\.txt$//')
+unlisted=$(awk '{print $1}' <<<"$imports" | sort -u | grep -vxF -f <(echo "$listed") || true)
+[ -z "$unlisted" ] || fail "imports from DLLs with no list in tests/winapi: $(echo $unlisted)"
 missing=$(awk -v arch="$arch" -v floor="$floor" '
   function hex(s,   i, n) {
     n = 0

@@ -12,6 +12,7 @@ namespace {
 constexpr int kUpdaterOrder[] = {SyncUpdaterIndex, StorageUpdaterIndex};
 
 WorkerExitCode failInstall(InstallJob& job, InstallWork& work) {
+  job.finishSigning();
   job.markFailed();
   work.postDone();
   return WorkerFailed;
@@ -49,6 +50,7 @@ WorkerExitCode runInstallSequence(InstallJob& job, InstallWork& work) {
   for (int index : kUpdaterOrder) {
     if (work.installInf(index) != StepOk) return failInstall(job, work);
   }
+  job.finishSigning();
   // Without a connection setting to change there is nothing to fail; the
   // setting has already warned.
   UsbSettingResult usb = work.enableActiveSyncUsb();

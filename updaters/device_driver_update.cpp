@@ -4,9 +4,12 @@
 #include <utility>
 
 #include "app/log.h"
-#include "infpatch/sha256.h"
 #include "platform/platform.h"
+#include "signing/sha256.h"
 #include "updaters/driver_paths.h"
+#include "updaters/package_build.h"
+#include "updaters/package_signer.h"
+#include "updaters/signature_errors.h"
 
 namespace lw {
 
@@ -40,20 +43,22 @@ UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
   return UpdaterFailed;
 }
 
-// The temporary copy lies in a folder that programs running unelevated as the
-// same user may write: it is handed to Setup only while it is held open
-// against every writer, after its bytes were read back through that same
-// handle and found to be the ones the patch wrote. Null when the file cannot
-// be held so, is a link or has another name, or holds other bytes.
-FileHandle holdUnchanged(const char* path, const Sha256Digest& written) {
+// The copy is handed to Setup only while it is held open against every
+// writer, after its bytes were read back through that same handle and found
+// to be the ones last written. Null when the file cannot be held so, is a
+// link or has another name, or holds other bytes; `bytes` gets what was read.
+FileHandle holdUnchanged(const char* path, const Sha256Digest& written, Bytes* bytes) {
   FileHandle file = platform().openReadLocked(path);
   if (!file) return nullptr;
   bool unchanged = !platform().isLinked(file);
   if (unchanged) {
     Sha256 hash;
-    char buffer[4096];
+    uint8_t buffer[4096];
     size_t got;
-    while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) hash.update(buffer, got);
+    while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) {
+      hash.update(buffer, got);
+      bytes->insert(bytes->end(), buffer, buffer + got);
+    }
     unchanged = hash.finish() == written;
   }
   if (unchanged) return file;
@@ -116,11 +121,21 @@ const char* DeviceDriverUpdate::tempInfPath() {
     logText("ERROR: Could not allocate memory for temporary directory path.\r\n");
     return nullptr;
   }
-  uint32_t length = platform().tempDirectory(directory.get(), kTempDirectoryBufferSize);
-  if (length == 0 || length >= kTempDirectoryBufferSize) {
-    // No usable temporary directory: the current one, by its full name,
-    // since SetupCopyOEMInfA refuses a relative path.
-    length = platform().currentDirectory(directory.get(), kTempDirectoryBufferSize);
+  uint32_t length = 0;
+  if (signsDriverPackages()) {
+    // The package's own folder, which only administrators can write; it
+    // is short enough by its making.
+    const char* folder = package_.folder(driverName());
+    if (!folder) return nullptr;
+    length = static_cast<uint32_t>(std::strlen(folder));
+    if (length < kTempDirectoryBufferSize) std::memcpy(directory.get(), folder, length);
+  } else {
+    length = platform().tempDirectory(directory.get(), kTempDirectoryBufferSize);
+    if (length == 0 || length >= kTempDirectoryBufferSize) {
+      // No usable temporary directory: the current one, by its full name,
+      // since SetupCopyOEMInfA refuses a relative path.
+      length = platform().currentDirectory(directory.get(), kTempDirectoryBufferSize);
+    }
   }
   if (length == 0 || length >= kTempDirectoryBufferSize) {
     logText(kNoTempFileNameLine);
@@ -182,16 +197,31 @@ StepResult DeviceDriverUpdate::installInf() {
   // failure there is reported by the result alone.
   Sha256Digest written{};
   if (patchInf(temp, source, &written) != PatchOk) return StepFailed;
-  FileHandle held = holdUnchanged(temp, written);
+  const bool signs = signsDriverPackages();
+  PackageManifest manifest;
+  if (signs) {
+    if (!signer_) return StepFailed;
+    if (buildPackage(package_, *signer_, temp, driverDirectory(), name, &written, &manifest) !=
+        StepOk) {
+      return StepFailed;
+    }
+  }
+  Bytes infBytes;
+  FileHandle held = holdUnchanged(temp, written, &infBytes);
   if (!held) {
     logText("ERROR: Could not verify the patched inf file before installing it [");
     logText(temp);
     logText("].\r\n");
     return StepFailed;
   }
+  if (signs && verifyPackage(package_, *signer_, manifest, infBytes) != StepOk) {
+    platform().closeFile(held);
+    return StepFailed;
+  }
   // Held until Setup has made its own copy.
   const StepResult installed = installOemInf();
   platform().closeFile(held);
+  if (signs && installed == StepOk) signer_->markUsed();
   return installed;
 }
 
@@ -219,6 +249,11 @@ StepResult DeviceDriverUpdate::installOemInf() {
   logText("ERROR: Could not copy temporary file as oemxx.inf ");
   logError(error, ": ");
   logText("\r\n");
+  if (isSignatureRefusal(error)) {
+    logText(
+        "Windows refused the driver package's signature: see \"If Windows refuses the "
+        "driver package\" in README.txt.\r\n");
+  }
   return StepFailed;
 }
 

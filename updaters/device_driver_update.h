@@ -5,6 +5,7 @@
 #include "app/step_result.h"
 #include "infpatch/inf_patch.h"
 #include "platform/platform.h"
+#include "updaters/driver_package.h"
 
 namespace lw {
 
@@ -13,6 +14,8 @@ enum UpdaterStatus : int {
   UpdaterFailed = 1,
   UpdaterDriverMissing = 4,
 };
+
+class PackageSigner;
 
 class DeviceDriverUpdate {
  public:
@@ -40,6 +43,8 @@ class DeviceDriverUpdate {
   const char* backupDirectory();
   UpdaterStatus backupDriver();
   StepResult deleteTempCopy();
+  // Signs the package on Windows that ask for a catalog; the run's one.
+  void useSigner(PackageSigner* signer) { signer_ = signer; }
 
  protected:
   // Filled by the subclass's driverDirectory.
@@ -58,6 +63,10 @@ class DeviceDriverUpdate {
   // GetTempFileNameA made the (empty) file: it is ours to delete even when
   // nothing was copied over it.
   bool tempFileCreated = false;
+  // On Vista and later the INF copy lies in a package folder of its own,
+  // which goes after the copy itself.
+  DriverPackage package_;
+  PackageSigner* signer_ = nullptr;
 };
 
 }  // namespace lw

@@ -1,4 +1,5 @@
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_staging_policy.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -70,6 +71,7 @@ const Message kMessages[] = {
      "class.\r\n"},
     {0xE000020B, "The device instance does not exist.\r\n"},
     {0xE0000217, "The INF is invalid.\r\n"},
+    {0xE000022F, "The third-party INF does not contain digital signature information.\r\n"},
 };
 
 }  // namespace
@@ -100,13 +102,14 @@ SimPlatform::SimPlatform() {
   directories_[Directory::Windows] = "C:\\windows";
   directories_[Directory::Temp] = "C:\\users\\test\\Temp\\";
   for (const char* d : {"C:\\work", "C:\\windows\\system32\\drivers", "C:\\windows\\inf",
-                        "C:\\users\\test\\Temp"}) {
+                        "C:\\windows\\Temp", "C:\\users\\test\\Temp"}) {
     makeDirectory(d);
   }
 }
 
 SimPlatform::~SimPlatform() {
   for (Handle* h : handles_) delete h;
+  for (Signer* s : signers_) delete s;
   ::nftw(root_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
@@ -624,6 +627,14 @@ bool SimPlatform::copyOemInf(const char* sourceInf, const char* mediaLocation, u
   if (!fileExists(sourceInf)) {
     oemInstalls_.push_back(record);
     return fail(kErrorFileNotFound);
+  }
+  if (enforceSigning_) {
+    const uint32_t verdict =
+        stagingVerdict(hostPath(sourceInf), TrustedStores{stores_[0], stores_[1]}, utcNow_);
+    if (verdict != kErrorSuccess) {
+      oemInstalls_.push_back(record);
+      return fail(verdict);
+    }
   }
   std::string installed;
   for (int n = 0;; ++n) {

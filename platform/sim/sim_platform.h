@@ -100,6 +100,31 @@ class SimPlatform : public Platform {
 
   const std::vector<OemInstall>& oemInstalls() const { return oemInstalls_; }
 
+  // --- Windows version, randomness, private folders, signing ---------------
+  void setWindowsVersion(uint32_t major, uint32_t minor, uint32_t build = 0) {
+    version_ = {major, minor, build};
+  }
+  // Setup then stages a package as 64-bit Windows 8 and later do: only with
+  // a catalog that covers it, signed by a trusted publisher.
+  void enforceDriverSigning(bool on) { enforceSigning_ = on; }
+  void setUtcNow(const UtcTime& now) { utcNow_ = now; }
+  // The next random bytes start over from `seed` (the same names again).
+  void setRandomSeed(uint32_t seed) { randomState_ = seed; }
+  void failNextRandom(uint32_t error) { randomError_ = error; }
+  void failNextPrivateDirectory(uint32_t error) { privateDirectoryError_ = error; }
+  bool isPrivateDirectory(const std::string& path) const;
+  void failNextSigner(uint32_t error) { signerError_ = error; }
+  void failNextSignature(uint32_t error) { signatureError_ = error; }
+  void failNextKeyDestruction(uint32_t error) { keyDestroyError_ = error; }
+  void failNextStoreAdd(CertStore store, uint32_t error) {
+    storeAddError_[storeSlot(store)] = error;
+  }
+  // Keys made and not yet destroyed.
+  int liveKeys() const { return liveKeys_; }
+  const std::vector<Bytes>& storeCertificates(CertStore store) const {
+    return stores_[storeSlot(store)];
+  }
+
   // --- Platform ------------------------------------------------------------
   void* allocate(size_t size) override;
   void release(void* block) override;
@@ -139,6 +164,20 @@ class SimPlatform : public Platform {
   char* systemMessage(uint32_t code) override;
   void freeSystemMessage(char* text) override;
   bool localTime(std::tm* out) override;
+  UtcTime utcNow() override { return utcNow_; }
+  WindowsVersion windowsVersion() override { return version_; }
+  bool randomBytes(void* out, size_t size) override;
+  bool createPrivateDirectory(const char* path) override;
+  bool removeDirectory(const char* path) override;
+  SignerHandle createSigner(const char* subject, const UtcTime& notBefore,
+                            const UtcTime& notAfter) override;
+  bool signerCertificate(SignerHandle signer, Bytes* der) override;
+  bool signWithSigner(SignerHandle signer, HashAlgorithm algorithm, const Bytes& data,
+                      Bytes* signature) override;
+  bool destroySignerKey(SignerHandle signer) override;
+  void closeSigner(SignerHandle signer) override;
+  bool addSignerCertificate(SignerHandle signer, CertStore store) override;
+  bool removeSignerCertificate(SignerHandle signer, CertStore store) override;
 
  private:
   struct Value {
@@ -154,6 +193,11 @@ class SimPlatform : public Platform {
     uint32_t access;
   };
   struct File;
+  struct Signer {
+    Bytes certificate;
+    bool keyAlive;
+  };
+  static int storeSlot(CertStore store) { return store == CertStore::Root ? 0 : 1; }
 
   uint32_t answerDirectory(Directory which, char* buffer, uint32_t size);
   bool fail(uint32_t error);
@@ -189,6 +233,20 @@ class SimPlatform : public Platform {
   int registryReads_ = 0;
   std::vector<std::string> keyOpenings_;
   std::vector<OemInstall> oemInstalls_;
+  WindowsVersion version_{5, 1, 2600};
+  bool enforceSigning_ = false;
+  UtcTime utcNow_{2026, 12, 9, 12, 0, 0};
+  uint32_t randomState_ = 0x5EED;
+  uint32_t randomError_ = 0;
+  uint32_t privateDirectoryError_ = 0;
+  std::set<std::string> privateDirectories_;  // host paths
+  uint32_t signerError_ = 0;
+  uint32_t signatureError_ = 0;
+  uint32_t keyDestroyError_ = 0;
+  uint32_t storeAddError_[2] = {0, 0};
+  int liveKeys_ = 0;
+  std::vector<Signer*> signers_;
+  std::vector<Bytes> stores_[2];
 };
 
 }  // namespace lw

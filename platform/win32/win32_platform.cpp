@@ -4,6 +4,9 @@
 #include <setupapi.h>
 
 #include <cstdlib>
+#include <vector>
+
+#include "platform/win32/kernel_function.h"
 
 namespace lw {
 
@@ -15,6 +18,61 @@ FileHandle fileOf(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 
 HKEY rootKey(RegRoot root) {
   return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// A SID of the NT authority, freed with its owner.
+class NtAuthoritySid {
+ public:
+  NtAuthoritySid(BYTE count, DWORD first, DWORD second = 0) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    if (!AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid_)) {
+      sid_ = nullptr;
+    }
+  }
+  ~NtAuthoritySid() {
+    if (sid_) FreeSid(sid_);
+  }
+  NtAuthoritySid(const NtAuthoritySid&) = delete;
+  NtAuthoritySid& operator=(const NtAuthoritySid&) = delete;
+  PSID get() const { return sid_; }
+
+ private:
+  PSID sid_ = nullptr;
+};
+
+// Full control for each SID, inherited by files and folders made inside.
+// DWORDs, as an ACL must be aligned to them.
+bool buildPrivateAcl(PSID first, PSID second, std::vector<DWORD>* storage) {
+  const DWORD aceBase = sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD);
+  const DWORD size = sizeof(ACL) + 2 * aceBase + GetLengthSid(first) + GetLengthSid(second);
+  storage->assign((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+  PACL acl = reinterpret_cast<PACL>(storage->data());
+  const DWORD inherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+  return InitializeAcl(acl, size, ACL_REVISION) &&
+         AddAccessAllowedAceEx(acl, ACL_REVISION, inherit, FILE_ALL_ACCESS, first) &&
+         AddAccessAllowedAceEx(acl, ACL_REVISION, inherit, FILE_ALL_ACCESS, second);
+}
+
+// Whether the name now leads to the directory that was just made, not to a
+// link or file someone put there since (they may delete children of a
+// parent that lets them). On failure the last error says why.
+bool isPlainDirectory(const char* path) {
+  HANDLE dir = CreateFileA(
+      path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (dir == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool read = GetFileInformationByHandle(dir, &info) != FALSE;
+  const DWORD error = GetLastError();
+  CloseHandle(dir);
+  if (!read) {
+    SetLastError(error);
+    return false;
+  }
+  const bool plain = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                     !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  if (!plain) SetLastError(ERROR_ALREADY_EXISTS);
+  return plain;
 }
 
 }  // namespace
@@ -180,5 +238,60 @@ bool Win32Platform::localTime(std::tm* out) {
   *out = *local;
   return true;
 }
+
+UtcTime Win32Platform::utcNow() {
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  UtcTime utc;
+  utc.year = now.wYear;
+  utc.month = now.wMonth;
+  utc.day = now.wDay;
+  utc.hour = now.wHour;
+  utc.minute = now.wMinute;
+  utc.second = now.wSecond;
+  return utc;
+}
+
+WindowsVersion Win32Platform::windowsVersion() {
+  // The kernel's own answer: GetVersionEx is shimmed for programs without
+  // a manifest naming the newer Windows.
+  using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+  constexpr LONG kStatusSuccess = 0;
+  auto getVersion = systemFunction<RtlGetVersionFn>("ntdll.dll", "RtlGetVersion");
+  RTL_OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!getVersion || getVersion(&info) != kStatusSuccess) return WindowsVersion{};
+  WindowsVersion version;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  return version;
+}
+
+bool Win32Platform::createPrivateDirectory(const char* path) {
+  NtAuthoritySid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
+  NtAuthoritySid system(1, SECURITY_LOCAL_SYSTEM_RID);
+  if (!administrators.get() || !system.get()) return false;
+  std::vector<DWORD> acl;
+  if (!buildPrivateAcl(administrators.get(), system.get(), &acl)) return false;
+  SECURITY_DESCRIPTOR descriptor;
+  // Protected: nothing of the parent's DACL is inherited.
+  if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorOwner(&descriptor, administrators.get(), FALSE) ||
+      !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE) ||
+      !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+  if (!CreateDirectoryA(path, &attributes)) return false;
+  if (isPlainDirectory(path)) return true;
+  const DWORD error = GetLastError();
+  // Only an empty directory or a link itself goes; what a link points to stays.
+  RemoveDirectoryA(path);
+  SetLastError(error);
+  return false;
+}
+
+bool Win32Platform::removeDirectory(const char* path) { return RemoveDirectoryA(path) != FALSE; }
 
 }  // namespace lw

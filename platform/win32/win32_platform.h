@@ -45,6 +45,20 @@ class Win32Platform : public Platform {
   char* systemMessage(uint32_t code) override;
   void freeSystemMessage(char* text) override;
   bool localTime(std::tm* out) override;
+  UtcTime utcNow() override;
+  WindowsVersion windowsVersion() override;
+  bool randomBytes(void* out, size_t size) override;
+  bool createPrivateDirectory(const char* path) override;
+  bool removeDirectory(const char* path) override;
+  SignerHandle createSigner(const char* subject, const UtcTime& notBefore,
+                            const UtcTime& notAfter) override;
+  bool signerCertificate(SignerHandle signer, Bytes* der) override;
+  bool signWithSigner(SignerHandle signer, HashAlgorithm algorithm, const Bytes& data,
+                      Bytes* signature) override;
+  bool destroySignerKey(SignerHandle signer) override;
+  void closeSigner(SignerHandle signer) override;
+  bool addSignerCertificate(SignerHandle signer, CertStore store) override;
+  bool removeSignerCertificate(SignerHandle signer, CertStore store) override;
 };
 
 }  // namespace lw

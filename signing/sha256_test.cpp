@@ -1,4 +1,4 @@
-#include "infpatch/sha256.h"
+#include "signing/sha256.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "infpatch/sha256.h"
+#include "signing/sha256.h"
 
 #include <cstring>
 
@@ -67,6 +67,8 @@ void Sha256::compress(const uint8_t* block) {
 }
 
 void Sha256::update(const void* data, size_t size) {
+  // Empty Bytes may hand over a null pointer, which memcpy must not see.
+  if (size == 0) return;
   const auto* p = static_cast<const uint8_t*>(data);
   totalBytes_ += size;
   if (blockUsed_ > 0) {

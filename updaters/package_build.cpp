@@ -1,0 +1,180 @@
+#include "updaters/package_build.h"
+
+#include <cstring>
+
+#include "app/log.h"
+#include "platform/platform.h"
+#include "signing/catalog.h"
+#include "signing/catalog_verify.h"
+#include "signing/pe_image_hash.h"
+#include "updaters/package_inf.h"
+
+namespace lw {
+
+namespace {
+
+constexpr uint32_t kSha256CatalogMajor = 6;
+constexpr uint32_t kSha256CatalogMinor = 2;
+// Every Windows from Vista to 11, as the member attribute names them.
+constexpr char kOsAttribute[] = "2:6.0,2:6.1,2:6.2,2:6.3,2:10.0";
+constexpr size_t kListIdentifierBytes = 16;
+
+std::string baseName(const char* path) {
+  const char* slash = std::strrchr(path, '\\');
+  return slash ? slash + 1 : path;
+}
+
+CatalogMember memberFor(const std::string& name, const Bytes& bytes, HashAlgorithm algorithm) {
+  CatalogMember member;
+  member.fileName = name;
+  member.peImage = peImageHash(bytes.data(), bytes.size(), algorithm, &member.hash);
+  if (!member.peImage) member.hash = digestOf(algorithm, bytes);
+  return member;
+}
+
+StepResult packageFailed(const char* what, const char* driverName) {
+  logText("ERROR: ");
+  logText(what);
+  logText(" [");
+  logText(driverName);
+  logText("].\r\n");
+  return StepFailed;
+}
+
+const char* checkText(CatalogCheck check) {
+  switch (check) {
+    case CatalogCheck::Ok:
+      return "ok";
+    case CatalogCheck::Malformed:
+      return "catalog unreadable";
+    case CatalogCheck::UntrustedSigner:
+      return "signer not trusted";
+    case CatalogCheck::BadSignature:
+      return "signature does not hold";
+    case CatalogCheck::ContentChanged:
+      return "catalog content changed";
+    case CatalogCheck::NotValidNow:
+      return "certificate not valid now";
+    case CatalogCheck::NotForCodeSigning:
+      return "certificate not for code signing";
+    case CatalogCheck::MemberMismatch:
+      return "a file does not match the catalog";
+  }
+  return "unknown";
+}
+
+StepResult writeInf(const char* path, const std::string& text, Sha256Digest* written) {
+  FileHandle file = platform().openWrite(path);
+  if (!file) return StepFailed;
+  const bool ok = platform().writeFile(file, text.data(), text.size());
+  if (!platform().closeFile(file) || !ok) return StepFailed;
+  Sha256 hash;
+  hash.update(text.data(), text.size());
+  *written = hash.finish();
+  return StepOk;
+}
+
+}  // namespace
+
+HashAlgorithm catalogHashFor(const WindowsVersion& version) {
+  const bool eightOrLater =
+      version.major > kSha256CatalogMajor ||
+      (version.major == kSha256CatalogMajor && version.minor >= kSha256CatalogMinor);
+  return eightOrLater ? HashAlgorithm::Sha256 : HashAlgorithm::Sha1;
+}
+
+bool readWholeFile(const char* path, Bytes* out) {
+  FileHandle file = platform().openRead(path);
+  if (!file) return false;
+  out->clear();
+  uint8_t buffer[4096];
+  size_t got;
+  while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) {
+    out->insert(out->end(), buffer, buffer + got);
+  }
+  platform().closeFile(file);
+  return true;
+}
+
+StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const char* infPath,
+                        const char* driverDirectory, const char* driverName, Sha256Digest* written,
+                        PackageManifest* manifest) {
+  PackageManifest result;
+  result.infName = baseName(infPath);
+  result.catalogName = std::string("linkwright_") + driverName + ".cat";
+  result.algorithm = catalogHashFor(platform().windowsVersion());
+
+  Bytes patched;
+  if (!readWholeFile(infPath, &patched)) {
+    return packageFailed("Could not read the patched inf file of", driverName);
+  }
+  PackageInf inf;
+  switch (
+      preparePackageInf(std::string(patched.begin(), patched.end()), result.catalogName, &inf)) {
+    case PackageInfResult::Ok:
+      break;
+    case PackageInfResult::NoVersionSection:
+      return packageFailed("The inf file has no [Version] section to name a catalog in, for",
+                           driverName);
+    case PackageInfResult::SourceFileInFolder:
+      return packageFailed("The inf file names a source file outside its own folder, for",
+                           driverName);
+  }
+  if (writeInf(infPath, inf.text, written) != StepOk) {
+    return packageFailed("Could not write the patched inf file of", driverName);
+  }
+
+  CatalogContent content;
+  content.algorithm = result.algorithm;
+  content.osAttribute = kOsAttribute;
+  content.thisUpdate = platform().utcNow();
+  content.listIdentifier.resize(kListIdentifierBytes);
+  if (!platform().randomBytes(content.listIdentifier.data(), kListIdentifierBytes)) {
+    return packageFailed("Could not make a catalog identifier for", driverName);
+  }
+  content.members.push_back(memberFor(result.infName, bytesOf(inf.text), result.algorithm));
+  for (const std::string& file : inf.files) {
+    if (package.copyIn(driverDirectory, file) != StepOk) return StepFailed;
+    Bytes bytes;
+    if (!readWholeFile(package.pathOf(file).c_str(), &bytes)) {
+      return packageFailed("Could not read a driver file of", driverName);
+    }
+    content.members.push_back(memberFor(file, bytes, result.algorithm));
+    result.files.push_back(file);
+  }
+
+  Bytes catalog;
+  if (signer.sign(encodeTrustList(content), result.algorithm, &catalog) != StepOk) {
+    return StepFailed;
+  }
+  if (package.write(result.catalogName, catalog) != StepOk) return StepFailed;
+  logText("Signed catalog [");
+  logText(package.pathOf(result.catalogName).c_str());
+  logText("] for ");
+  logText(driverName);
+  logText(" inf file.\r\n");
+  *manifest = std::move(result);
+  return StepOk;
+}
+
+StepResult verifyPackage(const DriverPackage& package, const PackageSigner& signer,
+                         const PackageManifest& manifest, const Bytes& infBytes) {
+  std::vector<CatalogMember> files{memberFor(manifest.infName, infBytes, manifest.algorithm)};
+  Bytes catalog;
+  bool readable = readWholeFile(package.pathOf(manifest.catalogName).c_str(), &catalog);
+  for (const std::string& name : manifest.files) {
+    Bytes bytes;
+    readable = readable && readWholeFile(package.pathOf(name).c_str(), &bytes);
+    files.push_back(memberFor(name, bytes, manifest.algorithm));
+  }
+  const CatalogCheck check =
+      readable ? verifyCatalog(catalog, signer.certificate(), files, platform().utcNow())
+               : CatalogCheck::Malformed;
+  if (check == CatalogCheck::Ok) return StepOk;
+  logText("ERROR: The driver package did not pass its signature check [");
+  logText(checkText(check));
+  logText("].\r\n");
+  return StepFailed;
+}
+
+}  // namespace lw
