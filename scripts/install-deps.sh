@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip
   wine64 fonts-wine xvfb xdotool imagemagick
   clang libclang-rt-14-dev clang-format
+  osslsigncode openssl
 )
 
 missing=()

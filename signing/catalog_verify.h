@@ -14,13 +14,13 @@ namespace lw {
 
 enum class CatalogCheck {
   Ok,
-  Malformed,           // not a catalog of the form signCatalog writes
-  UntrustedSigner,     // the signer's certificate is not the trusted one
-  BadSignature,        // the attributes' signature or the certificate's own fails
-  ContentChanged,      // the message digest does not match the trust list
-  NotValidNow,         // outside the certificate's validity
-  NotForCodeSigning,   // no code-signing usage
-  MemberMismatch,      // a file is not listed with its hash, or a member is not a file
+  Malformed,          // not a catalog of the form signCatalog writes
+  UntrustedSigner,    // the signer's certificate is not the trusted one
+  BadSignature,       // the attributes' signature or the certificate's own fails
+  ContentChanged,     // the message digest does not match the trust list
+  NotValidNow,        // outside the certificate's validity
+  NotForCodeSigning,  // no code-signing usage
+  MemberMismatch,     // a file is not listed with its hash, or a member is not a file
 };
 
 // `files` are the package's files as they are now, hashed with the

@@ -15,6 +15,7 @@
 #include "hostcfg/generic_device_flags.h"
 #include "platform/win32/win32_platform.h"
 #include "updaters/device_driver_update.h"
+#include "updaters/package_signer.h"
 #include "updaters/usbstor_update.h"
 
 namespace lw {
@@ -86,6 +87,16 @@ std::string createdName(const std::string& log, const std::string& driver) {
   if (at == std::string::npos) return "";
   at += start.size();
   return log.substr(at, log.find("].\r\n", at) - at);
+}
+
+// The engine's output as a package names its catalog: one line after the
+// [Version] header.
+std::string namingCatalog(std::string patched, const std::string& catalog) {
+  const std::string header = "[Version]\r\n";
+  const size_t at = patched.find(header);
+  if (at != std::string::npos)
+    patched.insert(at + header.size(), "CatalogFile=" + catalog + "\r\n");
+  return patched;
 }
 
 // What the Windows build of linkwright-infpatch makes of `input`.
@@ -215,12 +226,16 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
   EXPECT_NE(syncOem, storageOem);
 
   // The installed copies hold exactly what the support tool makes of the
-  // same stock files; the stock files are unchanged.
+  // same stock files, but for the catalog that Windows 7 asks them to name;
+  // the stock files are unchanged.
   const std::string syncInstalled = readBytes(syncOem);
   const std::string storageInstalled = readBytes(storageOem);
-  EXPECT_EQ(syncInstalled, toolOutput("sync", kSyncInf, std::string(kWorkDir) + "\\sync.inf"));
-  EXPECT_EQ(storageInstalled,
-            toolOutput("storage", kStorageInf, std::string(kWorkDir) + "\\storage.inf"));
+  EXPECT_EQ(syncInstalled,
+            namingCatalog(toolOutput("sync", kSyncInf, std::string(kWorkDir) + "\\sync.inf"),
+                          "linkwright_wceusbsh.cat"));
+  EXPECT_EQ(storageInstalled, namingCatalog(toolOutput("storage", kStorageInf,
+                                                       std::string(kWorkDir) + "\\storage.inf"),
+                                            "linkwright_usbstor.cat"));
   EXPECT_NE(syncInstalled.find("[Brannock]\r\n"), std::string::npos);
   EXPECT_EQ(readBytes(kSyncInf), stockSync);
   EXPECT_EQ(readBytes(kStorageInf), stockStorage);
@@ -262,7 +277,9 @@ TEST(UpdatersUnderWine, ACopyChangedBeforeTheInstallIsNotInstalled) {
   const std::string logBefore = readBytes(logFilePath());
   std::string temp;
   {
+    PackageSigner signer(1);
     UsbstorUpdate updater;
+    updater.useSigner(&signer);
     EXPECT_EQ(updater.installInf(), 1);
     temp = updater.tempInfPath();
   }
@@ -270,9 +287,8 @@ TEST(UpdatersUnderWine, ACopyChangedBeforeTheInstallIsNotInstalled) {
   EXPECT_EQ(win32.sectionsAppended, 1);
   EXPECT_EQ(win32.installsOfAHeldSource, 0);  // Setup was never asked
   const std::string log = readBytes(logFilePath()).substr(logBefore.size());
-  EXPECT_NE(log.find("Creating a copy of usbstor inf file.\r\n"
-                     "ERROR: Could not verify the patched inf file before installing it [" +
-                     temp + "].\r\n"),
+  EXPECT_NE(log.find("ERROR: Could not verify the patched inf file before installing it [" + temp +
+                     "].\r\n"),
             std::string::npos)
       << log;
   EXPECT_EQ(filesIn("C:\\windows\\inf"), installedBefore);

@@ -313,6 +313,7 @@ TEST_F(Win32PlatformTest, SignerCertifiesSignsAndVisitsTheMachineStores) {
   const UtcTime from{2024, 2, 29, 3, 4, 5};
   const UtcTime until{2034, 12, 31, 23, 59, 58};
   const size_t containers = keyContainerCount();
+  ASSERT_NE(containers, SIZE_MAX);
   const char* subject = "Linkwright test, \"signer\"";
   SignerHandle signer = win32.createSigner(subject, from, until);
   ASSERT_NE(signer, nullptr) << std::hex << win32.lastError();
@@ -407,8 +408,8 @@ TEST_F(Win32PlatformTest, SignerCertifiesSignsAndVisitsTheMachineStores) {
   CertFreeCertificateContext(cert);
 }
 
-// Wine's time conversion takes 29 February of any year; the certificate
-// would say 1 March.
+// Windows refuses such a day, Wine's SystemTimeToFileTime takes 29 February of
+// any year, and the certificate encoder would not tell either way.
 TEST_F(Win32PlatformTest, SignerRefusesADayThatDoesNotExist) {
   EXPECT_EQ(win32.createSigner("x", UtcTime{2023, 2, 29, 0, 0, 0}, UtcTime{2030, 1, 1, 0, 0, 0}),
             nullptr);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # ActiveSync 6.1: the sync driver is winusb, its INF the Windows folder's
 # inf\wceusbsh.inf; winusb.sys is backed up from system32\drivers; both
-# installed INFs carry %12%\ at the head of their [SourceDisksFiles]
-# section. The user's ActiveSync key lacks ConnectTypesAllowed: a warning,
+# installed INFs name their source files as files of their package (the
+# patch puts %12%\ at the head of [SourceDisksFiles], which a package
+# staged from its own folder cannot use; on XP it stays). The user's ActiveSync key lacks ConnectTypesAllowed: a warning,
 # the value is not created, and the install still succeeds.
 source "$(dirname "$0")/lib.sh"
 e2e_begin activesync_6
@@ -10,6 +11,8 @@ seed_activesync 6 1
 seed_reg "HKEY_CURRENT_USER\\$AS_KEY" -
 seed_file "$E2E_DIR/fixtures/wceusbsh.inf" 'C:\windows\inf\wceusbsh.inf'
 seed_driver 'C:\windows\system32\drivers\winusb.sys'
+# Windows' own, which the INF copies.
+seed_driver 'C:\windows\system32\drivers\wceusbsh.sys'
 seed_file "$E2E_DIR/fixtures/usbstor.inf" "$STORAGE_INF"
 seed_driver "$STORAGE_SYS"
 
@@ -27,10 +30,10 @@ expect_log_in_order $'ActiveSync major version is 6\r\nActiveSync minor version 
 expect_same_file 'C:\windows\system32\drivers\winusb.sys' 'C:\windows\system32\drivers\abkBackup\winusb.sys'
 expect_installed_inf winusb "${SYNC_VENDOR_LINES[@]}"
 expect_eq "first line of the sync INF's [SourceDisksFiles]" \
-  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" '%12%\wceusbsh.sys=1'
+  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" 'wceusbsh.sys=1'
 expect_installed_inf usbstor "${STORAGE_VENDOR_LINES[@]}"
 expect_eq "first line of the mass-storage INF's [SourceDisksFiles]" \
-  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" '%12%\usbstor.sys=1'
+  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" 'usbstor.sys=1'
 expect_reg_absent "HKEY_CURRENT_USER\\$AS_KEY" ConnectTypesAllowed
 expect_generic_flags set
 e2e_end

@@ -2,8 +2,8 @@
 # Paths that pass the page's checks but name no usable INF end in a failed
 # install shown on the finish page (exit code 0), never a crash: a folder
 # (the copy to the temporary file fails), and a file that is not an INF
-# (the Setup API refuses the patched copy). Nothing of ActiveSync or the
-# generic-device values changes then.
+# (it has no [Version] section, where its package would name its catalog).
+# Nothing of ActiveSync or the generic-device values changes then.
 source "$(dirname "$0")/lib.sh"
 e2e_begin bad_inf_paths
 seed_default_machine
@@ -27,7 +27,8 @@ expect_log_lacks "Created "
 
 run_with_sync_path 'C:\notes.txt'
 expect_log_in_order 'ERROR: Could not copy C:\windows to ' \
-  $'Creating a copy of wceusbsh inf file.\r\n' 'ERROR: Could not copy temporary file as oemxx.inf '
+  $'Creating a copy of wceusbsh inf file.\r\n' \
+  $'ERROR: The inf file has no [Version] section to name a catalog in, for [wceusbsh].\r\n'
 expect_log_lacks "Created " "Creating a copy of usbstor" "ActiveSync is not configured"
 expect_generic_flags set
 expect_reg "HKEY_CURRENT_USER\\$AS_KEY" ConnectTypesAllowed "REG_DWORD 0x3"

@@ -30,9 +30,12 @@
 //   title-class CLASS                print its title, C-escaped
 //   close-class CLASS [MS]           post WM_CLOSE to each and wait until gone
 //   list                             print every top-level window
+//   export-cert STORE SHA1 FILE      write the local machine's certificate
+//                                    with that thumbprint (hex) to FILE, DER
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -364,6 +367,36 @@ int runDialogCommand(const std::string& command, int argc, char** argv) {
   return usage();
 }
 
+// The certificate a run added, for osslsigncode to check its catalogs with.
+int exportCertificate(const char* storeName, const char* thumbprint, const char* file) {
+  BYTE hash[20];
+  for (int i = 0; i < 20; ++i) {
+    unsigned value = 0;
+    if (std::strlen(thumbprint) != 40 || std::sscanf(thumbprint + 2 * i, "%2x", &value) != 1)
+      return usage();
+    hash[i] = static_cast<BYTE>(value);
+  }
+  HCERTSTORE store = CertOpenStore(
+      CERT_STORE_PROV_SYSTEM_A, 0, 0,
+      CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
+      storeName);
+  if (!store) return 1;
+  CRYPT_HASH_BLOB blob{sizeof hash, hash};
+  PCCERT_CONTEXT found =
+      CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
+  int result = 1;
+  if (found) {
+    FILE* out = std::fopen(file, "wb");
+    if (out &&
+        std::fwrite(found->pbCertEncoded, 1, found->cbCertEncoded, out) == found->cbCertEncoded)
+      result = 0;
+    if (out) std::fclose(out);
+    CertFreeCertificateContext(found);
+  }
+  CertCloseStore(store, 0);
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -384,6 +417,10 @@ int main(int argc, char** argv) {
     HWND box = waitDialog(selector, timeoutArg(argc, argv, 4));
     if (!box) return fail("no message box", &selector);
     return PostMessageA(GetDlgItem(box, selector.controlId), BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == "export-cert") {
+    if (argc < 5) return usage();
+    return exportCertificate(argv[2], argv[3], argv[4]);
   }
   if (command == "wait-class" || command == "title-class" || command == "close-class")
     return runClassCommand(command, argc, argv);

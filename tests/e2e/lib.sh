@@ -483,8 +483,41 @@ expect_file_has() {
 
 expect_no_temp_files() {
   local left
-  left=$(find "$E2E_TEMP" "$E2E_RUN" -maxdepth 1 -iname 'abk*.tmp' 2>/dev/null)
+  left=$(find "$E2E_TEMP" "$E2E_RUN" -maxdepth 1 -iname 'abk*.tmp' 2>/dev/null
+    find "$C/windows/temp" -maxdepth 1 -iname 'Linkwright-*' 2>/dev/null)
   [ -z "$left" ] || e2e_fail "temporary files left: $left"
+}
+
+# windows_version winxp64|win7|win10: the Windows the prefix reports (win7
+# unless set), written before any Wine process of the scenario starts.
+windows_version() {
+  printf '\n[Software\\\\Wine] 1700000000\n"Version"="%s"\n' "$1" >>"$E2E_PREFIX/user.reg"
+}
+
+# expect_signed_packages: the run's certificate in both of the local
+# machine's stores, no key container left behind, and every catalog Setup
+# installed read back by osslsigncode against that certificate.
+expect_signed_packages() {
+  local thumb store cats cat
+  thumb=$(tr -d '\r' <"$E2E_RUN/LinkwrightLog.txt" |
+    sed -n 's/^Added driver signing certificate \[\([0-9A-F]*\)\] to .*/\1/p' | head -n1)
+  [ -n "$thumb" ] || { e2e_fail "the log names no signing certificate"; return; }
+  for store in Root TrustedPublisher; do
+    drv export-cert "$store" "$thumb" 'C:\run\signer.cer' ||
+      e2e_fail "certificate $thumb is not in the local machine's $store store"
+  done
+  "$LW_WINE" reg query 'HKEY_LOCAL_MACHINE\Software\Wine\Crypto\RSA' /s 2>/dev/null |
+    grep -qi 'HKEY' && e2e_fail "a key container was left behind"
+  "$LW_WINE" reg query 'HKEY_CURRENT_USER\Software\Wine\Crypto\RSA' /s 2>/dev/null |
+    grep -qi 'HKEY' && e2e_fail "a key container was left behind"
+  openssl x509 -inform DER -in "$E2E_RUN/signer.cer" -out "$E2E_RUN/signer.pem" ||
+    { e2e_fail "the exported certificate does not parse"; return; }
+  cats=$(find "$C/windows/system32/catroot" -iname '*.cat' 2>/dev/null)
+  [ "$(wc -w <<<"$cats")" -eq 2 ] || e2e_fail "Setup installed not two catalogs: $cats"
+  for cat in $cats; do
+    osslsigncode verify -in "$cat" -CAfile "$E2E_RUN/signer.pem" >"$E2E_RUN/verify.txt" 2>&1 ||
+      { e2e_fail "osslsigncode does not accept $cat"; cat "$E2E_RUN/verify.txt" >&2; }
+  done
 }
 
 # The OEM INF that the log names in its "Created DRIVER oemxx.inf file [..]"

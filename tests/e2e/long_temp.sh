@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A temporary folder of 250 characters leaves no room for the temporary
 # file's name: the patched copy goes to the current folder, by its full
-# name (the Setup API takes no other), and the install succeeds.
+# name (the Setup API takes no other), and the install succeeds. Only XP
+# puts the copy in the user's temporary folder.
 source "$(dirname "$0")/lib.sh"
 e2e_begin long_temp
+windows_version winxp64
 seed_default_machine
 temp='C:\t'
 while [ ${#temp} -lt 250 ]; do temp="$temp\\abcdefghijklmnopqrstuvwxyz"; done

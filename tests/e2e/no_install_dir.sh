@@ -2,9 +2,12 @@
 # ActiveSync 4.5 whose InstalledDir is missing: the sync INF is chosen on the
 # INF-selection page, its driver cannot be backed up, and after Yes to the
 # backup question the install goes on. The failed driver directory is
-# logged once, not again by every path built on it.
+# logged once, not again by every path built on it. ActiveSync 4.5 runs on
+# XP, where a package needs no driver files beside it; on Vista and later
+# the unknown driver directory would leave the package without its driver.
 source "$(dirname "$0")/lib.sh"
 e2e_begin no_install_dir
+windows_version winxp64
 seed_activesync 4 5
 seed_connect_types 3
 seed_file "$E2E_DIR/fixtures/wceusbsh.inf" 'C:\stock\wceusbsh.inf'
