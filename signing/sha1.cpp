@@ -54,37 +54,11 @@ void Sha1::compress(const uint8_t* block) {
 }
 
 void Sha1::update(const void* data, size_t size) {
-  // Empty Bytes may hand over a null pointer, which memcpy must not see.
-  if (size == 0) return;
-  const auto* p = static_cast<const uint8_t*>(data);
-  totalBytes_ += size;
-  if (blockUsed_ > 0) {
-    size_t take = sizeof block_ - blockUsed_ < size ? sizeof block_ - blockUsed_ : size;
-    std::memcpy(block_ + blockUsed_, p, take);
-    blockUsed_ += take;
-    p += take;
-    size -= take;
-    if (blockUsed_ < sizeof block_) return;
-    compress(block_);
-    blockUsed_ = 0;
-  }
-  for (; size >= sizeof block_; p += sizeof block_, size -= sizeof block_) compress(p);
-  std::memcpy(block_, p, size);
-  blockUsed_ = size;
+  buffer_.update(data, size, [this](const uint8_t* block) { compress(block); });
 }
 
 Sha1Digest Sha1::finish() {
-  const uint64_t bits = totalBytes_ * 8;
-  // A 1 bit, zeros up to 8 bytes short of a block's end, then the length.
-  block_[blockUsed_++] = 0x80;
-  if (blockUsed_ > sizeof block_ - 8) {
-    std::memset(block_ + blockUsed_, 0, sizeof block_ - blockUsed_);
-    compress(block_);
-    blockUsed_ = 0;
-  }
-  std::memset(block_ + blockUsed_, 0, sizeof block_ - 8 - blockUsed_);
-  for (int i = 0; i < 8; ++i) block_[56 + i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
-  compress(block_);
+  buffer_.finish([this](const uint8_t* block) { compress(block); });
   Sha1Digest digest;
   for (int i = 0; i < 5; ++i) {
     for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<uint8_t>(state_[i] >> (24 - 8 * j));

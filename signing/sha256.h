@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "signing/block_buffer.h"
+
 namespace lw {
 
 using Sha256Digest = std::array<uint8_t, 32>;
@@ -21,9 +23,7 @@ class Sha256 {
   void compress(const uint8_t* block);
 
   uint32_t state_[8];
-  uint8_t block_[64];
-  size_t blockUsed_ = 0;
-  uint64_t totalBytes_ = 0;
+  BlockBuffer buffer_;
 };
 
 }  // namespace lw

@@ -200,7 +200,10 @@ StepResult DeviceDriverUpdate::installInf() {
   const bool signs = signsDriverPackages();
   PackageManifest manifest;
   if (signs) {
-    if (!signer_) return StepFailed;
+    if (!signer_) {
+      logText("ERROR: No driver signing certificate for the driver package.\r\n");
+      return StepFailed;
+    }
     if (buildPackage(package_, *signer_, temp, driverDirectory(), name, &written, &manifest) !=
         StepOk) {
       return StepFailed;

@@ -84,7 +84,14 @@ std::string DriverPackage::pathOf(const std::string& name) const {
 }
 
 StepResult DriverPackage::copyIn(const char* directory, const std::string& name) {
-  const std::string from = std::string(directory ? directory : "") + name;
+  if (!directory) {
+    // Logged where the directory was asked for; the file has no source.
+    logText("ERROR: Could not copy driver file [");
+    logText(name.c_str());
+    logText("] into the driver package: its folder is not known.\r\n");
+    return StepFailed;
+  }
+  const std::string from = std::string(directory) + name;
   const std::string to = pathOf(name);
   // A name the package already holds is not copied over.
   if (!to.empty() && platform().copyFile(from.c_str(), to.c_str(), true)) {

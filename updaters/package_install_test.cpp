@@ -10,6 +10,7 @@
 #include "app/install_job.h"
 #include "signing/x509.h"
 #include "updaters/device_driver_update.h"
+#include "updaters/signature_errors.h"
 #include "updaters/updater_test_support.h"
 
 namespace lw {
@@ -227,7 +228,7 @@ TEST_F(PackageInstallTest, TheStagingPolicyRefusesAPackageWithoutCatalogAndSaysW
       "package\" in README.txt.\r\n";
   EXPECT_NE(log().find(refusal), std::string::npos) << log();
   // A trusted publisher's catalog is information, not a refusal.
-  sim.failNextOemInstall(0xE0000241);
+  sim.failNextOemInstall(kErrorAuthenticodeTrustedPublisher);
   EXPECT_EQ(install(StorageUpdaterIndex), StepFailed);
   EXPECT_EQ(log().find("refused", log().find(refusal) + refusal.size()), std::string::npos);
 }

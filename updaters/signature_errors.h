@@ -1,31 +1,51 @@
-// The errors with which Windows refuses a driver package for its signature
-// (SetupAPI's and the trust provider's numbers, which MinGW-w64's headers
-// partly lack). ERROR_AUTHENTICODE_TRUSTED_PUBLISHER (0xE0000241) is no
-// refusal: it says a trusted publisher signed the package.
+// The errors with which Windows refuses a driver package for its signature:
+// SetupAPI's and the trust provider's numbers, which MinGW-w64's headers
+// partly lack.
 #pragma once
 
 #include <cstdint>
 
 namespace lw {
 
+enum : uint32_t {
+  kErrorNoCatalogForOemInf = 0xE000022F,
+  kErrorNoAuthenticodeCatalog = 0xE000023F,
+  kErrorAuthenticodeDisallowed = 0xE0000240,
+  // A trusted publisher signed the package: information, never a refusal.
+  kErrorAuthenticodeTrustedPublisher = 0xE0000241,
+  kErrorAuthenticodeTrustNotEstablished = 0xE0000242,
+  kErrorAuthenticodePublisherNotTrusted = 0xE0000243,
+  kErrorSignatureOsattributeMismatch = 0xE0000244,
+  kErrorDriverStoreAddFailed = 0xE0000247,
+  kErrorFileHashNotInCatalog = 0xE000024B,
+  kTrustENoSignature = 0x800B0100,
+  kCertEExpired = 0x800B0101,
+  kCertEUntrustedRoot = 0x800B0109,
+  kCertEChaining = 0x800B010A,
+  kCertEWrongUsage = 0x800B0110,
+  kTrustEExplicitDistrust = 0x800B0111,
+  kTrustECertSignature = 0x80096004,
+  kTrustEBadDigest = 0x80096010,
+};
+
 inline bool isSignatureRefusal(uint32_t error) {
   static constexpr uint32_t kRefusals[] = {
-      0xE000022F,  // ERROR_NO_CATALOG_FOR_OEM_INF
-      0xE000023F,  // ERROR_NO_AUTHENTICODE_CATALOG
-      0xE0000240,  // ERROR_AUTHENTICODE_DISALLOWED
-      0xE0000242,  // ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED
-      0xE0000243,  // ERROR_AUTHENTICODE_PUBLISHER_NOT_TRUSTED
-      0xE0000244,  // ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH
-      0xE0000247,  // ERROR_DRIVER_STORE_ADD_FAILED
-      0xE000024B,  // ERROR_FILE_HASH_NOT_IN_CATALOG
-      0x800B0100,  // TRUST_E_NOSIGNATURE
-      0x800B0101,  // CERT_E_EXPIRED
-      0x800B0109,  // CERT_E_UNTRUSTEDROOT
-      0x800B010A,  // CERT_E_CHAINING
-      0x800B0110,  // CERT_E_WRONG_USAGE
-      0x800B0111,  // TRUST_E_EXPLICIT_DISTRUST
-      0x80096004,  // TRUST_E_CERT_SIGNATURE
-      0x80096010,  // TRUST_E_BAD_DIGEST
+      kErrorNoCatalogForOemInf,
+      kErrorNoAuthenticodeCatalog,
+      kErrorAuthenticodeDisallowed,
+      kErrorAuthenticodeTrustNotEstablished,
+      kErrorAuthenticodePublisherNotTrusted,
+      kErrorSignatureOsattributeMismatch,
+      kErrorDriverStoreAddFailed,
+      kErrorFileHashNotInCatalog,
+      kTrustENoSignature,
+      kCertEExpired,
+      kCertEUntrustedRoot,
+      kCertEChaining,
+      kCertEWrongUsage,
+      kTrustEExplicitDistrust,
+      kTrustECertSignature,
+      kTrustEBadDigest,
   };
   for (uint32_t refusal : kRefusals) {
     if (error == refusal) return true;

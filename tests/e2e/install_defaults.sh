@@ -49,13 +49,16 @@ expect_same_file "$STORAGE_SYS" "$backup_storage"
 expect_same_file "$E2E_DIR/fixtures/wceusbsh.inf" "$SYNC_INF"
 expect_same_file "$E2E_DIR/fixtures/usbstor.inf" "$STORAGE_INF"
 
-expect_signed_packages
-expect_installed_inf wceusbsh "${SYNC_VENDOR_LINES[@]}" 'CatalogFile=linkwright_wceusbsh.cat' 
+expect_installed_inf wceusbsh "${SYNC_VENDOR_LINES[@]}" 'CatalogFile=linkwright_wceusbsh.cat'
+sync_inf=$INSTALLED_INF
 expect_eq "first line of the sync INF's [SourceDisksFiles]" \
   "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" "wceusbsh.sys=1"
 grep -qF 'USBSTOR_BULK' "$(unix_path "$INSTALLED_INF")" && e2e_fail "the sync INF got mass-storage lines"
-expect_installed_inf usbstor "${STORAGE_VENDOR_LINES[@]}" 'CatalogFile=linkwright_usbstor.cat' 
+expect_installed_inf usbstor "${STORAGE_VENDOR_LINES[@]}" 'CatalogFile=linkwright_usbstor.cat'
 grep -qF 'Host_Inst, USB\Vid_5E2D' "$(unix_path "$INSTALLED_INF")" && e2e_fail "the mass-storage INF got sync lines"
+# Windows 8 and later take SHA-256 catalogs, Windows 7 SHA-1 only.
+[ "${E2E_WINDOWS:-win7}" = win10 ] && algorithm=sha256 || algorithm=sha1
+expect_signed_packages "$algorithm" "$sync_inf" "$INSTALLED_INF" "$SYNC_SYS" "$STORAGE_SYS"
 
 expect_reg "HKEY_CURRENT_USER\\$AS_KEY" ConnectTypesAllowed "REG_DWORD 0xb"
 expect_generic_flags absent

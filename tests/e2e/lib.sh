@@ -494,11 +494,14 @@ windows_version() {
   printf '\n[Software\\\\Wine] 1700000000\n"Version"="%s"\n' "$1" >>"$E2E_PREFIX/user.reg"
 }
 
-# expect_signed_packages: the run's certificate in both of the local
-# machine's stores, no key container left behind, and every catalog Setup
-# installed read back by osslsigncode against that certificate.
+# expect_signed_packages sha1|sha256 'C:\file'...: the run's certificate in
+# both of the local machine's stores, no key container left behind, every
+# catalog Setup installed read back by osslsigncode against that
+# certificate, and each file's flat digest, worked out here, among the
+# catalogs' members.
 expect_signed_packages() {
-  local thumb store cats cat
+  local algorithm=$1 thumb store cats cat file digest
+  shift
   thumb=$(tr -d '\r' <"$E2E_RUN/LinkwrightLog.txt" |
     sed -n 's/^Added driver signing certificate \[\([0-9A-F]*\)\] to .*/\1/p' | head -n1)
   [ -n "$thumb" ] || { e2e_fail "the log names no signing certificate"; return; }
@@ -506,17 +509,24 @@ expect_signed_packages() {
     drv export-cert "$store" "$thumb" 'C:\run\signer.cer' ||
       e2e_fail "certificate $thumb is not in the local machine's $store store"
   done
-  "$LW_WINE" reg query 'HKEY_LOCAL_MACHINE\Software\Wine\Crypto\RSA' /s 2>/dev/null |
-    grep -qi 'HKEY' && e2e_fail "a key container was left behind"
-  "$LW_WINE" reg query 'HKEY_CURRENT_USER\Software\Wine\Crypto\RSA' /s 2>/dev/null |
-    grep -qi 'HKEY' && e2e_fail "a key container was left behind"
+  for store in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
+    "$LW_WINE" reg query "$store\\Software\\Wine\\Crypto\\RSA" /s 2>/dev/null | grep -qi 'HKEY' &&
+      e2e_fail "a key container was left behind in $store"
+  done
   openssl x509 -inform DER -in "$E2E_RUN/signer.cer" -out "$E2E_RUN/signer.pem" ||
     { e2e_fail "the exported certificate does not parse"; return; }
   cats=$(find "$C/windows/system32/catroot" -iname '*.cat' 2>/dev/null)
   [ "$(wc -w <<<"$cats")" -eq 2 ] || e2e_fail "Setup installed not two catalogs: $cats"
+  : >"$E2E_RUN/members.txt"
   for cat in $cats; do
     osslsigncode verify -in "$cat" -CAfile "$E2E_RUN/signer.pem" >"$E2E_RUN/verify.txt" 2>&1 ||
       { e2e_fail "osslsigncode does not accept $cat"; cat "$E2E_RUN/verify.txt" >&2; }
+    openssl asn1parse -inform DER -in "$cat" >>"$E2E_RUN/members.txt"
+  done
+  for file in "$@"; do
+    digest=$("${algorithm}sum" "$(unix_path "$file")" | cut -d' ' -f1)
+    grep -qi "HEX DUMP\]:$digest\$" "$E2E_RUN/members.txt" ||
+      e2e_fail "no catalog lists $file by its $algorithm digest $digest"
   done
 }
 
