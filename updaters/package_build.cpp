@@ -13,8 +13,8 @@ namespace lw {
 
 namespace {
 
-constexpr uint32_t kSha256CatalogMajor = 6;
-constexpr uint32_t kSha256CatalogMinor = 2;
+constexpr uint32_t kSha256SignatureMajor = 6;
+constexpr uint32_t kSha256SignatureMinor = 2;
 // Every Windows from Vista to 11, as the member attribute names them.
 constexpr char kOsAttribute[] = "2:6.0,2:6.1,2:6.2,2:6.3,2:10.0";
 constexpr size_t kListIdentifierBytes = 16;
@@ -24,11 +24,11 @@ std::string baseName(const char* path) {
   return slash ? slash + 1 : path;
 }
 
-CatalogMember memberFor(const std::string& name, const Bytes& bytes, HashAlgorithm algorithm) {
+CatalogMember memberFor(const std::string& name, const Bytes& bytes) {
   CatalogMember member;
   member.fileName = name;
-  member.peImage = peImageHash(bytes.data(), bytes.size(), algorithm, &member.hash);
-  if (!member.peImage) member.hash = digestOf(algorithm, bytes);
+  member.peImage = peImageHash(bytes.data(), bytes.size(), kCatalogMemberHash, &member.hash);
+  if (!member.peImage) member.hash = digestOf(kCatalogMemberHash, bytes);
   return member;
 }
 
@@ -76,10 +76,10 @@ StepResult writeInf(const char* path, const std::string& text, Sha256Digest* wri
 
 }  // namespace
 
-HashAlgorithm catalogHashFor(const WindowsVersion& version) {
+HashAlgorithm signatureHashFor(const WindowsVersion& version) {
   const bool eightOrLater =
-      version.major > kSha256CatalogMajor ||
-      (version.major == kSha256CatalogMajor && version.minor >= kSha256CatalogMinor);
+      version.major > kSha256SignatureMajor ||
+      (version.major == kSha256SignatureMajor && version.minor >= kSha256SignatureMinor);
   return eightOrLater ? HashAlgorithm::Sha256 : HashAlgorithm::Sha1;
 }
 
@@ -102,7 +102,6 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
   PackageManifest result;
   result.infName = baseName(infPath);
   result.catalogName = std::string("linkwright_") + driverName + ".cat";
-  result.algorithm = catalogHashFor(platform().windowsVersion());
 
   Bytes patched;
   if (!readWholeFile(infPath, &patched)) {
@@ -125,26 +124,27 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
   }
 
   CatalogContent content;
-  content.algorithm = result.algorithm;
+  content.algorithm = kCatalogMemberHash;
   content.osAttribute = kOsAttribute;
   content.thisUpdate = platform().utcNow();
   content.listIdentifier.resize(kListIdentifierBytes);
   if (!platform().randomBytes(content.listIdentifier.data(), kListIdentifierBytes)) {
     return packageFailed("Could not make a catalog identifier for", driverName);
   }
-  content.members.push_back(memberFor(result.infName, bytesOf(inf.text), result.algorithm));
+  content.members.push_back(memberFor(result.infName, bytesOf(inf.text)));
   for (const std::string& file : inf.files) {
     if (package.copyIn(driverDirectory, file) != StepOk) return StepFailed;
     Bytes bytes;
     if (!readWholeFile(package.pathOf(file).c_str(), &bytes)) {
       return packageFailed("Could not read a driver file of", driverName);
     }
-    content.members.push_back(memberFor(file, bytes, result.algorithm));
+    content.members.push_back(memberFor(file, bytes));
     result.files.push_back(file);
   }
 
   Bytes catalog;
-  if (signer.sign(encodeTrustList(content), result.algorithm, &catalog) != StepOk) {
+  if (signer.sign(encodeTrustList(content), signatureHashFor(platform().windowsVersion()),
+                  &catalog) != StepOk) {
     return StepFailed;
   }
   if (package.write(result.catalogName, catalog) != StepOk) return StepFailed;
@@ -159,13 +159,13 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
 
 StepResult verifyPackage(const DriverPackage& package, const PackageSigner& signer,
                          const PackageManifest& manifest, const Bytes& infBytes) {
-  std::vector<CatalogMember> files{memberFor(manifest.infName, infBytes, manifest.algorithm)};
+  std::vector<CatalogMember> files{memberFor(manifest.infName, infBytes)};
   Bytes catalog;
   bool readable = readWholeFile(package.pathOf(manifest.catalogName).c_str(), &catalog);
   for (const std::string& name : manifest.files) {
     Bytes bytes;
     readable = readable && readWholeFile(package.pathOf(name).c_str(), &bytes);
-    files.push_back(memberFor(name, bytes, manifest.algorithm));
+    files.push_back(memberFor(name, bytes));
   }
   const CatalogCheck check =
       readable ? verifyCatalog(catalog, signer.certificate(), files, platform().utcNow())

@@ -19,12 +19,16 @@ struct PackageManifest {
   std::string infName;             // the INF's name in the folder
   std::string catalogName;         // what its CatalogFile line names
   std::vector<std::string> files;  // the driver files copied beside it
-  HashAlgorithm algorithm = HashAlgorithm::Sha1;
 };
 
-// The catalog's digest for the Windows it is made on: SHA-256 from
-// Windows 8 (NT 6.2), which accepts it, SHA-1 on Vista and 7, which do not.
-HashAlgorithm catalogHashFor(const WindowsVersion& version);
+// The members' digest: SHA-1, the documented layout of a version 1
+// catalog, which every Windows from Vista to 11 reads. SHA-256 members
+// belong to the version 2 layout, whose member encoding is not documented.
+constexpr HashAlgorithm kCatalogMemberHash = HashAlgorithm::Sha1;
+
+// The signature's digest for the Windows it is made on: SHA-256 from
+// Windows 8 (NT 6.2); SHA-1 on Vista and 7, which need an update for it.
+HashAlgorithm signatureHashFor(const WindowsVersion& version);
 
 // Rewrites the INF at `infPath` inside the package, copies the driver
 // files it names from `driverDirectory`, and writes the signed catalog.

@@ -56,9 +56,9 @@ expect_eq "first line of the sync INF's [SourceDisksFiles]" \
 grep -qF 'USBSTOR_BULK' "$(unix_path "$INSTALLED_INF")" && e2e_fail "the sync INF got mass-storage lines"
 expect_installed_inf usbstor "${STORAGE_VENDOR_LINES[@]}" 'CatalogFile=linkwright_usbstor.cat'
 grep -qF 'Host_Inst, USB\Vid_5E2D' "$(unix_path "$INSTALLED_INF")" && e2e_fail "the mass-storage INF got sync lines"
-# Windows 8 and later take SHA-256 catalogs, Windows 7 SHA-1 only.
-[ "${E2E_WINDOWS:-win7}" = win10 ] && algorithm=sha256 || algorithm=sha1
-expect_signed_packages "$algorithm" "$sync_inf" "$INSTALLED_INF" "$SYNC_SYS" "$STORAGE_SYS"
+# Windows 8 and later take SHA-256 signatures, Windows 7 SHA-1 only.
+[ "${E2E_WINDOWS:-win7}" = win10 ] && signature=SHA256 || signature=SHA1
+expect_signed_packages "$signature" "$sync_inf" "$INSTALLED_INF" "$SYNC_SYS" "$STORAGE_SYS"
 
 expect_reg "HKEY_CURRENT_USER\\$AS_KEY" ConnectTypesAllowed "REG_DWORD 0xb"
 expect_generic_flags absent

@@ -494,13 +494,13 @@ windows_version() {
   printf '\n[Software\\\\Wine] 1700000000\n"Version"="%s"\n' "$1" >>"$E2E_PREFIX/user.reg"
 }
 
-# expect_signed_packages sha1|sha256 'C:\file'...: the run's certificate in
+# expect_signed_packages SHA1|SHA256 'C:\file'...: the run's certificate in
 # both of the local machine's stores, no key container left behind, every
 # catalog Setup installed read back by osslsigncode against that
-# certificate, and each file's flat digest, worked out here, among the
-# catalogs' members.
+# certificate and signed with that digest, and each file's SHA-1, worked
+# out here, among the catalogs' members.
 expect_signed_packages() {
-  local algorithm=$1 thumb store cats cat file digest
+  local signature=$1 thumb store cats cat file digest
   shift
   thumb=$(tr -d '\r' <"$E2E_RUN/LinkwrightLog.txt" |
     sed -n 's/^Added driver signing certificate \[\([0-9A-F]*\)\] to .*/\1/p' | head -n1)
@@ -519,14 +519,16 @@ expect_signed_packages() {
   [ "$(wc -w <<<"$cats")" -eq 2 ] || e2e_fail "Setup installed not two catalogs: $cats"
   : >"$E2E_RUN/members.txt"
   for cat in $cats; do
-    osslsigncode verify -in "$cat" -CAfile "$E2E_RUN/signer.pem" >"$E2E_RUN/verify.txt" 2>&1 ||
+    osslsigncode verify -verbose -in "$cat" -CAfile "$E2E_RUN/signer.pem" >"$E2E_RUN/verify.txt" 2>&1 ||
       { e2e_fail "osslsigncode does not accept $cat"; cat "$E2E_RUN/verify.txt" >&2; }
+    grep -qx "Message digest algorithm: $signature" "$E2E_RUN/verify.txt" ||
+      e2e_fail "$cat is not signed with $signature"
     openssl asn1parse -inform DER -in "$cat" >>"$E2E_RUN/members.txt"
   done
   for file in "$@"; do
-    digest=$("${algorithm}sum" "$(unix_path "$file")" | cut -d' ' -f1)
+    digest=$(sha1sum "$(unix_path "$file")" | cut -d' ' -f1)
     grep -qi "HEX DUMP\]:$digest\$" "$E2E_RUN/members.txt" ||
-      e2e_fail "no catalog lists $file by its $algorithm digest $digest"
+      e2e_fail "no catalog lists $file by its SHA-1 $digest"
   done
 }
 
