@@ -5,6 +5,8 @@
 #include <sddl.h>
 #include <wincrypt.h>
 
+#include "platform/win32/crypt_algorithms.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

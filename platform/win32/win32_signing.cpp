@@ -6,19 +6,13 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include "platform/win32/crypt_algorithms.h"
+
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <new>
 #include <string>
-
-// Older headers lack the SHA-2 identifiers; the AES provider knows them.
-#ifndef ALG_SID_SHA_256
-#define ALG_SID_SHA_256 12
-#endif
-#ifndef CALG_SHA_256
-#define CALG_SHA_256 (ALG_CLASS_HASH | ALG_TYPE_ANY | ALG_SID_SHA_256)
-#endif
 
 namespace lw {
 
