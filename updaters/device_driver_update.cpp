@@ -24,21 +24,13 @@ constexpr char kNoBackupNameMemoryLine[] =
     "ERROR: Could not allocate memory for backup driver name.";
 constexpr char kNoTempFileNameLine[] = "ERROR: Could not determine a temporary file name.\r\n";
 
-// A Windows error as the log shows it: the signed number, the separator,
-// then the system's text.
-void logError(uint32_t error, const char* separator) {
-  logNumber(static_cast<int32_t>(error));
-  logText(separator);
-  logSystemError(error);
-}
-
 // The backup could not be made; `error` is the number of the step that
 // failed.
 UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
   logText("ERROR: Could not create backup file [");
   logText(backupFile);
   logText("] ");
-  logError(error, ":");
+  logWindowsError(error, ":");
   logText("\r\n");
   return UpdaterFailed;
 }
@@ -177,7 +169,7 @@ StepResult DeviceDriverUpdate::copyInfToTemp() {
   logText(" to ");
   logText(temp);
   logText(" ");
-  logError(error, ":");
+  logWindowsError(error, ":");
   logText("\r\n");
   return StepFailed;
 }
@@ -250,7 +242,7 @@ StepResult DeviceDriverUpdate::installOemInf() {
   }
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy temporary file as oemxx.inf ");
-  logError(error, ": ");
+  logWindowsError(error, ": ");
   logText("\r\n");
   if (isSignatureRefusal(error)) {
     logText(
@@ -314,7 +306,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
     // A folder left by an earlier run is reused.
     if (error != kErrorAlreadyExists) {
       logText("ERROR: Could not create backup directory ");
-      logError(error, ": ");
+      logWindowsError(error, ": ");
       logText("\r\n");
       return UpdaterFailed;
     }

@@ -16,9 +16,7 @@ constexpr int kNameAttempts = 4;
 constexpr char kFolderPrefix[] = "\\Temp\\Linkwright-";
 
 void logError(uint32_t error) {
-  logNumber(static_cast<int32_t>(error));
-  logText(": ");
-  logSystemError(error);
+  logWindowsError(error, ": ");
   logText("\r\n");
 }
 

@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "signing/catalog.h"
 #include "signing/x509.h"
+#include "updaters/driver_paths.h"
 
 namespace lw {
 
@@ -32,9 +33,7 @@ std::string hexOf(const Bytes& bytes) {
 
 void logError(const char* line, uint32_t error) {
   logText(line);
-  logNumber(static_cast<int32_t>(error));
-  logText(": ");
-  logSystemError(error);
+  logWindowsError(error, ": ");
   logText("\r\n");
 }
 
