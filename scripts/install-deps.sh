@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the builds and tests need and the
 # machine lacks. dpkg is asked rather than the PATH: some tools have stand-ins.
+# The 32-bit Wine is not among them: it runs, under qemu-user-static, from a
+# private tree that scripts/wine32-tree.sh unpacks without installing it.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip
   wine64 fonts-wine xvfb xdotool imagemagick
+  qemu-user-static
   clang libclang-rt-14-dev clang-format
   osslsigncode openssl
 )

@@ -2,23 +2,43 @@
 # process of the project runs with.
 LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # LW_WINE_ARCH: win64 (the default) runs the 64-bit build in 64-bit
-# prefixes; win32 runs the 32-bit build in 32-bit prefixes, where a 32-bit
-# Wine can start (scripts/wine32-check.sh).
+# prefixes with the installed Wine. The other two use the private 32-bit
+# Wine tree (scripts/wine32-tree.sh), whose 32-bit processes run under
+# qemu-i386-static: win32 runs the 32-bit build in 32-bit prefixes, wow64
+# runs 64-bit prefixes in which 32-bit programs start too.
 LW_WINE_ARCH=${LW_WINE_ARCH:-win64}
-export WINEARCH=$LW_WINE_ARCH
-if [ "$LW_WINE_ARCH" = win32 ]; then
-  LW_WINE=/usr/lib/wine/wine
-  LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}
-else
-  LW_WINE=/usr/lib/wine/wine64
-  LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine}
-fi
+LW_WINE32_TREE=${LW_WINE32_TREE:-$LW_ROOT/build/wine32/tree}
+# No Mono or Gecko prompts, no menu entries; under the emulator no winedbg
+# either, which cannot read an emulated process's memory and hangs.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+case $LW_WINE_ARCH in
+  win32)
+    export WINEARCH=win32
+    LW_WINE=$LW_WINE32_TREE/usr/lib/wine/wine
+    LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}
+    WINEDLLOVERRIDES+=";winedbg.exe=d"
+    ;;
+  wow64)
+    export WINEARCH=win64
+    LW_WINE=$LW_WINE32_TREE/usr/lib/wine/wine64
+    LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}/wow64
+    WINEDLLOVERRIDES+=";winedbg.exe=d"
+    ;;
+  *)
+    export WINEARCH=win64
+    LW_WINE=/usr/lib/wine/wine64
+    LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine}
+    ;;
+esac
 LW_WINE_TEMPLATE=$LW_WINE_DIR/template
 export WINEDEBUG=-all
-# No Mono or Gecko prompts, no menu entries.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+# Drops the emulator's known noise from a stream, and nothing else: qemu's
+# report of the signal that ended a background Wine process as it shut
+# down, and the guest ld.so's "Inconsistency detected" line.
+lw_emulator_noise() { sed -u -e '/^qemu: /d' -e '/^Inconsistency detected by ld\.so/d'; }
 
 # Copies the booted template into a new prefix and prints its path. The
 # program files of system32 (most of the 700 MB) are hard links to the
@@ -34,9 +54,24 @@ lw_new_prefix() {
   echo "$prefix"
 }
 
-# Ends the prefix's wineserver and removes the prefix.
+# Starts the wineserver of $WINEPREFIX, to run until lw_drop_prefix (or
+# wineserver -k) ends it; none if it runs. A wineserver that ends as the
+# last of its processes ends races with a process that is still starting:
+# under the emulator a start takes seconds, and 2 of 10 first starts in a
+# fresh prefix then waited for a wineserver that was gone. Kept running, it
+# also keeps Wine's own services, so each later program starts in about
+# 1 s rather than 5.
+lw_start_wineserver() { "$WINESERVER" -p 2>/dev/null || true; }
+
+# Ends the prefix's wineserver and removes the prefix. A process of the
+# emulated tier may still be starting, unknown to the wineserver, and would
+# start another one and boot the prefix anew: it is ended by its id.
 lw_drop_prefix() {
-  local prefix=$1
+  local prefix=$1 pid
+  WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
+  for pid in $(grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3); do
+    grep -qF "$LW_WINE32_TREE/" "/proc/$pid/cmdline" 2>/dev/null && kill -9 "$pid" 2>/dev/null
+  done
   WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
   WINEPREFIX=$prefix "$WINESERVER" -w 2>/dev/null || true
   rm -rf "$prefix"

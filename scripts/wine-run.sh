@@ -14,5 +14,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 143' TERM INT
 lw_start_xvfb || exit 1
-"$LW_WINE" "$@"
+lw_start_wineserver
+# Under the emulator, Wine's background processes may report their end.
+"$LW_WINE" "$@" 2> >(lw_emulator_noise >&2)
 exit $?

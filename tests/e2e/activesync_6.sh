@@ -3,7 +3,8 @@
 # inf\wceusbsh.inf; winusb.sys is backed up from system32\drivers; both
 # installed INFs name their source files as files of their package (the
 # patch puts %12%\ at the head of [SourceDisksFiles], which a package
-# staged from its own folder cannot use; on XP it stays). The user's ActiveSync key lacks ConnectTypesAllowed: a warning,
+# staged from its own folder cannot use; on XP, which stages nothing, it
+# stays). The user's ActiveSync key lacks ConnectTypesAllowed: a warning,
 # the value is not created, and the install still succeeds.
 source "$(dirname "$0")/lib.sh"
 e2e_begin activesync_6
@@ -28,12 +29,13 @@ expect_log_in_order $'ActiveSync major version is 6\r\nActiveSync minor version 
   'Created winusb oemxx.inf file [' 'Created usbstor oemxx.inf file [' \
   $'WARNING: Could not locate ActiveSync\'s allowed connect types.\r\n'
 expect_same_file 'C:\windows\system32\drivers\winusb.sys' 'C:\windows\system32\drivers\abkBackup\winusb.sys'
+prefix_signs && head= || head='%12%\'
 expect_installed_inf winusb "${SYNC_VENDOR_LINES[@]}"
 expect_eq "first line of the sync INF's [SourceDisksFiles]" \
-  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" 'wceusbsh.sys=1'
+  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" "${head}wceusbsh.sys=1"
 expect_installed_inf usbstor "${STORAGE_VENDOR_LINES[@]}"
 expect_eq "first line of the mass-storage INF's [SourceDisksFiles]" \
-  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" 'usbstor.sys=1'
+  "$(inf_first_line "$INSTALLED_INF" SourceDisksFiles)" "${head}usbstor.sys=1"
 expect_reg_absent "HKEY_CURRENT_USER\\$AS_KEY" ConnectTypesAllowed
 expect_generic_flags set
 e2e_end

@@ -1,7 +1,8 @@
-// The end-to-end test driver: a console program run with wine64 in the same
-// prefix and display as Linkwright.exe. A bash scenario calls it once per
-// step; each call finds a dialog, reads or changes it, and exits with 0 on
-// success and 1 when the window or control is not there (or a wait timed out).
+// The end-to-end test driver: a console program run by Wine in the same
+// prefix and display as Linkwright.exe. Each step finds a dialog, reads or
+// changes it, and ends with 0 on success and 1 when the window or control is
+// not there (or a wait timed out). A step is one run of the driver, or one
+// line given to "serve".
 //
 // A dialog is named by its caption and a control it must contain, because the
 // pages share their caption: "Tarvel Brannock Linkwright" with 1009 is the
@@ -32,6 +33,16 @@
 //   list                             print every top-level window
 //   export-cert STORE SHA1 FILE      write the local machine's certificate
 //                                    with that thumbprint (hex) to FILE, DER
+//   set-sz ROOT\KEY NAME DATA        write a REG_SZ value (NAME "" for the
+//                                    key's default); ROOT HKEY_CLASSES_ROOT,
+//                                    HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
+//   serve                            play steps read from stdin, one per line,
+//                                    arguments separated by tabs, until the
+//                                    line "quit"; after each step its output,
+//                                    the byte 0x1E and its exit code on a
+//                                    line. Under the emulated 32-bit Wine
+//                                    every process costs seconds to start:
+//                                    one driver plays a scenario.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -214,10 +225,21 @@ int fail(const char* what, const Selector* selector) {
   return 1;
 }
 
+// Every wait is stretched by LW_DRIVER_WAIT_SCALE (1 unless set): under the
+// emulated 32-bit Wine a program's first window takes 5 to 20 s.
+DWORD waitScale() {
+  char text[8];
+  DWORD length = GetEnvironmentVariableA("LW_DRIVER_WAIT_SCALE", text, sizeof text);
+  int scale = 0;
+  if (length == 0 || length >= sizeof text || !parseInt(text, &scale) || scale < 1) return 1;
+  return static_cast<DWORD>(scale);
+}
+
 DWORD timeoutArg(int argc, char** argv, int index) {
   int value = 0;
-  if (index < argc && parseInt(argv[index], &value) && value >= 0) return static_cast<DWORD>(value);
-  return kDefaultWaitMs;
+  if (index < argc && parseInt(argv[index], &value) && value >= 0)
+    return static_cast<DWORD>(value) * waitScale();
+  return kDefaultWaitMs * waitScale();
 }
 
 // Posts what a user would do to close or confirm a dialog.
@@ -397,12 +419,29 @@ int exportCertificate(const char* storeName, const char* thumbprint, const char*
   return result;
 }
 
-}  // namespace
+int setStringValue(const char* path, const char* name, const char* data) {
+  static const struct {
+    const char* name;
+    HKEY key;
+  } roots[] = {{"HKEY_CLASSES_ROOT\\", HKEY_CLASSES_ROOT},
+               {"HKEY_CURRENT_USER\\", HKEY_CURRENT_USER},
+               {"HKEY_LOCAL_MACHINE\\", HKEY_LOCAL_MACHINE}};
+  for (const auto& root : roots) {
+    size_t length = std::strlen(root.name);
+    if (std::strncmp(path, root.name, length) != 0) continue;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root.key, path + length, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+      return 1;
+    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                                 static_cast<DWORD>(std::strlen(data) + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? 0 : 1;
+  }
+  return usage();
+}
 
-int main(int argc, char** argv) {
-  // The scenarios compare the output byte for byte: no CR LF translation.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
+int runStep(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
 
@@ -422,7 +461,51 @@ int main(int argc, char** argv) {
     if (argc < 5) return usage();
     return exportCertificate(argv[2], argv[3], argv[4]);
   }
+  if (command == "set-sz") {
+    if (argc < 5) return usage();
+    return setStringValue(argv[2], argv[3], argv[4]);
+  }
   if (command == "wait-class" || command == "title-class" || command == "close-class")
     return runClassCommand(command, argc, argv);
   return runDialogCommand(command, argc, argv);
+}
+
+bool readLine(std::string* line) {
+  line->clear();
+  for (int c; (c = std::getchar()) != EOF;) {
+    if (c == '\n') return true;
+    line->push_back(static_cast<char>(c));
+  }
+  return !line->empty();
+}
+
+int serve(const char* program) {
+  constexpr char kEndOfStep = '\x1e';
+  std::string line;
+  while (readLine(&line) && line != "quit") {
+    std::vector<std::string> fields(1, program);
+    for (size_t start = 0;;) {
+      size_t tab = line.find('\t', start);
+      fields.push_back(line.substr(start, tab - start));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    std::vector<char*> args;
+    for (std::string& field : fields) args.push_back(&field[0]);
+    int code = runStep(static_cast<int>(args.size()), args.data());
+    std::printf("%c%d\n", kEndOfStep, code);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The scenarios compare the output byte for byte: no CR LF translation.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  _setmode(_fileno(stdin), _O_BINARY);
+  if (argc == 2 && std::strcmp(argv[1], "serve") == 0) return serve(argv[0]);
+  return runStep(argc, argv);
 }

@@ -19,7 +19,7 @@ expect_eq "finish page text" "$(ctl_text "$TITLE" "$FINISH" "$ID_RESULT")" "$SUC
 must "could not press View Log" drv click "$TITLE" "$FINISH" "$ID_VIEW_LOG"
 answer_box "Error Opening Log File" "$IDOK" "Could not open the log file."
 must "the finish page closed after View Log failed" drv wait "$TITLE" "$FINISH" 2000
-"$LW_WINE" reg add 'HKEY_CLASSES_ROOT\.txt' /ve /d txtfile /f >/dev/null 2>&1 ||
+drv set-sz 'HKEY_CLASSES_ROOT\.txt' "" txtfile ||
   e2e_abort "could not register .txt files"
 must "could not press View Log" drv click "$TITLE" "$FINISH" "$ID_VIEW_LOG"
 must "no viewer opened the log" drv wait-class Notepad 20000

@@ -3,13 +3,16 @@
 # its own folder: same current directory, no arguments, its exit code. When
 # that file is not there (one in the current directory does not count) or
 # the program's own path is too long to name it, a box says why and the log
-# tells the same. Run on the 64-bit build through a probe that answers
-# "under WOW64" (hand_over_probe.cpp) and a stand-in that records its start.
+# tells the same. A stand-in that records its start is the 64-bit program.
+# The 32-bit build runs the real 32-bit program in a 64-bit prefix; the
+# 64-bit build, whose Wine runs no 32-bit program, a probe of its start-up
+# that answers "under WOW64" (hand_over_probe.cpp).
 source "$(dirname "$0")/lib.sh"
 e2e_begin hand_over
 PROG=$C/prog
 mkdir -p "$PROG"
-cp "$LW_HAND_OVER_PROBE" "$PROG/Linkwright.exe"
+PROGRAM32=${LW_HAND_OVER_PROBE:-$LW_EXE}
+cp "$PROGRAM32" "$PROG/Linkwright.exe"
 cp "$LW_HAND_OVER_STAND_IN" "$PROG/Linkwright64.exe"
 LW_EXE=$PROG/Linkwright.exe
 RECORD=$E2E_RUN/handed-over.txt
@@ -39,9 +42,12 @@ expect_log_ends_with "*** Build: $BUILD_CODE"$'\r\nERROR: Could not start Linkwr
 deep=$PROG
 while [ ${#deep} -lt $((${#C} + 270)) ]; do deep=$deep/abcdefghijklmnopqrstuvwxyz; done
 mkdir -p "$deep"
-cp "$LW_HAND_OVER_PROBE" "$deep/Linkwright.exe"
+cp "$PROGRAM32" "$deep/Linkwright.exe"
 cp "$LW_HAND_OVER_STAND_IN" "$deep/Linkwright64.exe"
 LW_EXE=$deep/Linkwright.exe
+# Wine's 64-bit loader hands a 32-bit program to start.exe, which cannot
+# reach a path this long; the 32-bit loader starts it itself.
+[ -z "${LW_HAND_OVER_PROBE:-}" ] && LW_WINE=$LW_WINE32_TREE/usr/lib/wine/wine
 lw_start
 answer_box Linkwright "$IDOK" "$MISSING_TEXT"
 lw_expect_exit 1

@@ -8,6 +8,11 @@
 # the log, the registry and the files. Whatever happens, the wineserver of
 # the prefix, the prefix itself and the display are gone at the end.
 #
+# A run of a Wine process costs seconds under the emulated 32-bit Wine, so
+# the harness starts few: the registry is seeded and read in the prefix's
+# own files (system.reg, user.reg) while no process runs, and one driver
+# process plays every step of a run.
+#
 # Steps that drive the program stop the scenario at once when they fail
 # (must); checks of the outcome (expect_*) are all made and reported
 # together. The scenario ends with e2e_end, which also checks that no
@@ -19,8 +24,15 @@ source "$E2E_DIR/../../scripts/wine-env.sh"
 : "${LW_EXE:=$LW_ROOT/build/win64/Linkwright64.exe}"
 : "${LW_DRIVER:=$LW_ROOT/build/win64/lw-e2e-driver.exe}"
 : "${LW_SCREENS:=$LW_ROOT/build/screens}"
-# Seconds a single run of Linkwright may take before it is killed.
-: "${E2E_RUN_TIMEOUT:=90}"
+# Seconds a single run of Linkwright may take before it is killed. Under
+# the emulated 32-bit Wine a run and each of the driver's waits may take
+# four times as long.
+if [ "$LW_WINE_ARCH" = win64 ]; then
+  : "${E2E_RUN_TIMEOUT:=90}"
+else
+  : "${E2E_RUN_TIMEOUT:=240}"
+  export LW_DRIVER_WAIT_SCALE=4
+fi
 
 # Ids and the build code, from the header the resource script and the code
 # share.
@@ -59,7 +71,8 @@ FAILURE_TEXT='Installation Failed!'
 ABORTED=$'Install aborted / failed.\r\n'
 
 E2E_FAILURES=0
-E2E_REG_PENDING=
+E2E_SEED_SYSTEM=
+E2E_SEED_USER=
 
 e2e_log() { printf '[%s] %s\n' "${E2E_NAME:-e2e}" "$*" >&2; }
 
@@ -85,10 +98,10 @@ e2e_cleanup() {
       sed 's/\r$//' "$E2E_RUN/LinkwrightLog.txt" | sed 's/^/    | /' >&2
     fi
     [ -n "${LW_PID:-}" ] && kill "$LW_PID" 2>/dev/null
+    [ -n "${DRV_PID:-}" ] && kill "$DRV_PID" 2>/dev/null
     lw_drop_prefix "$E2E_PREFIX"
   fi
   lw_stop_xvfb
-  [ -n "${E2E_REG_FILE:-}" ] && rm -f "$E2E_REG_FILE"
   return 0
 }
 
@@ -109,16 +122,36 @@ e2e_begin() {
   rm -f "$LW_SCREENS/failures/$E2E_NAME.png"
   # Every window of the prefix in one 1024x768 virtual desktop, written
   # before any Wine process starts, as the desktop is made by the first one.
-  printf '\n[Software\\\\Wine\\\\Explorer] 1700000000\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 1700000000\n"Default"="1024x768"\n' \
+  # Not under the emulated 32-bit explorer.exe, whose desktop window X
+  # refuses (BadWindow in X_CreateWindow): there the dialogs lie on the
+  # display's root, without title bars.
+  [ "$LW_WINE_ARCH" = win32 ] || printf '\n[Software\\\\Wine\\\\Explorer] 1700000000\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops] 1700000000\n"Default"="1024x768"\n' \
     >>"$E2E_PREFIX/user.reg"
+  [ -n "${E2E_DEFAULT_WINDOWS:-}" ] && windows_version "$E2E_DEFAULT_WINDOWS"
   lw_start_xvfb || e2e_abort "no display"
-  E2E_REG_FILE=$(mktemp)
-  printf 'REGEDIT4\r\n\r\n' >"$E2E_REG_FILE"
+}
+
+# With E2E_RECORD set, keeps in that folder what another build's program
+# must leave the same (same_as_64bit.sh): the log, and each INF installed,
+# as the log names it.
+e2e_record() {
+  [ -n "${E2E_RECORD:-}" ] || return 0
+  local line driver
+  rm -rf "$E2E_RECORD"
+  mkdir -p "$E2E_RECORD"
+  [ -f "$E2E_RUN/LinkwrightLog.txt" ] || return 0
+  cp "$E2E_RUN/LinkwrightLog.txt" "$E2E_RECORD/"
+  tr -d '\r' <"$E2E_RUN/LinkwrightLog.txt" | grep '^Created [a-z]* oemxx.inf file \[' |
+    while IFS= read -r line; do
+      driver=${line#Created } driver=${driver%% *} line=${line#*[} line=${line%].}
+      cp "$(unix_path "$line")" "$E2E_RECORD/$driver.inf"
+    done
 }
 
 # Scenario outcome: every check must have passed.
 e2e_end() {
   expect_no_temp_files
+  e2e_record
   if [ "$E2E_FAILURES" -ne 0 ]; then
     e2e_log "$E2E_FAILURES check(s) failed"
     e2e_failure_shot
@@ -144,23 +177,34 @@ unix_path() {
 
 _reg_string() { local s=${1//\\/\\\\}; printf '"%s"' "${s//\"/\\\"}"; }
 
+# reg_file ROOT\KEY: the prefix's registry file that holds the key, a tab,
+# and the key's name there, written as Wine writes it (backslashes doubled).
+reg_file() {
+  local path=${1#*\\} file
+  case ${1%%\\*} in
+    HKEY_LOCAL_MACHINE) file=system.reg ;;
+    HKEY_CLASSES_ROOT) file=system.reg path="Software\\Classes\\$path" ;;
+    HKEY_CURRENT_USER) file=user.reg ;;
+    *) e2e_abort "no registry file holds $1" ;;
+  esac
+  printf '%s\t%s\n' "$file" "${path//\\/\\\\}"
+}
+
 # seed_reg ROOT\KEY NAME TYPE DATA, TYPE dword (hex digits), sz or binary
 # (comma-separated hex bytes); NAME "-" only creates the key.
 seed_reg() {
-  local key=$1 name=$2 type=${3:-} data=${4:-}
-  {
-    printf '[%s]\r\n' "$key"
-    if [ "$name" != "-" ]; then
-      case "$type" in
-        dword) printf '"%s"=dword:%08x\r\n' "$name" "$((16#$data))" ;;
-        sz) printf '"%s"=%s\r\n' "$name" "$(_reg_string "$data")" ;;
-        binary) printf '"%s"=hex:%s\r\n' "$name" "$data" ;;
-        *) e2e_abort "seed_reg: unknown type $type" ;;
-      esac
-    fi
-    printf '\r\n'
-  } >>"$E2E_REG_FILE"
-  E2E_REG_PENDING=1
+  local key=$1 name=$2 type=${3:-} data=${4:-} file path section
+  IFS=$'\t' read -r file path < <(reg_file "$key")
+  section=$(printf '\n[%s] 1700000000\n' "$path")
+  if [ "$name" != "-" ]; then
+    case "$type" in
+      dword) section+=$(printf '\n%s=dword:%08x' "$(_reg_string "$name")" "$((16#$data))") ;;
+      sz) section+=$(printf '\n%s=%s' "$(_reg_string "$name")" "$(_reg_string "$data")") ;;
+      binary) section+=$(printf '\n%s=hex:%s' "$(_reg_string "$name")" "$data") ;;
+      *) e2e_abort "seed_reg: unknown type $type" ;;
+    esac
+  fi
+  if [ "$file" = system.reg ]; then E2E_SEED_SYSTEM+=$section$'\n'; else E2E_SEED_USER+=$section$'\n'; fi
 }
 
 # seed_activesync MAJOR MINOR [INSTALLDIR]: the version values (decimal) and
@@ -219,25 +263,38 @@ seed_usbflags_set() {
   seed_reg "$USBFLAGS_KEY" IgnoreHWSerNum04F20001 binary 01
 }
 
+# Appends the seeded keys to the prefix's registry files, which Wine reads
+# as the next process starts; a key named again adds to what it holds.
 seed_apply() {
-  [ -n "$E2E_REG_PENDING" ] || return 0
-  "$LW_WINE" reg import "$(winepath_of "$E2E_REG_FILE")" >/dev/null 2>&1 ||
-    e2e_abort "could not import the registry seed"
-  E2E_REG_PENDING=
+  [ -n "$E2E_SEED_SYSTEM$E2E_SEED_USER" ] || return 0
+  prefix_settle
+  printf '%s' "$E2E_SEED_SYSTEM" >>"$E2E_PREFIX/system.reg"
+  printf '%s' "$E2E_SEED_USER" >>"$E2E_PREFIX/user.reg"
+  E2E_SEED_SYSTEM= E2E_SEED_USER=
 }
 
-# The Windows name of a host file (through drive Z:).
-winepath_of() { printf 'Z:%s\n' "${1//\//\\}"; }
+# Ends the driver and the prefix's wineserver, which writes the registry
+# files out as it ends. The program must have ended.
+prefix_settle() {
+  lw_running && e2e_abort "the registry files were to be used while Linkwright runs"
+  drv_stop
+  "$WINESERVER" -k 2>/dev/null
+  timeout 60 "$WINESERVER" -w || e2e_abort "the prefix's wineserver did not end"
+}
+
 
 # ------------------------------------------------------------- running
 
 # lw_start [ARGS...]: starts Linkwright.exe in the background, current
-# directory $E2E_CWD (default C:\run). Applies the registry seed first.
+# directory $E2E_CWD (default C:\run), and the driver beside it. Applies the
+# registry seed first.
 lw_start() {
   seed_apply
+  lw_start_wineserver
   local cwd=${E2E_CWD:-$E2E_RUN}
   (cd "$cwd" && exec timeout -k 5 "$E2E_RUN_TIMEOUT" "$LW_WINE" "$LW_EXE" "$@") &
   LW_PID=$!
+  [ -n "${DRV_PID:-}" ] || drv_start
 }
 
 lw_running() {
@@ -262,8 +319,42 @@ lw_expect_exit() {
   expect_eq "exit code" "$LW_EXIT" "$1"
 }
 
-# drv ARGS...: one call of the test driver; its output on stdout.
-drv() { "$LW_WINE" "$LW_DRIVER" "$@"; }
+# drv ARGS...: one step of the test driver, its output on stdout, its exit
+# code returned. Played by the running driver (drv_start), else by a driver
+# run of its own.
+drv() {
+  [ -n "${DRV_PID:-}" ] || { lw_start_wineserver && "$LW_WINE" "$LW_DRIVER" "$@"; return; }
+  local IFS=$'\t' out code=
+  printf '%s\n' "$*" >&"$DRV_IN"
+  IFS= read -r -d $'\x1e' -t 300 -u "$DRV_OUT" out ||
+    e2e_abort "the test driver did not answer '$*'"
+  read -r -t 5 -u "$DRV_OUT" code
+  printf '%s' "$out"
+  return "${code:-1}"
+}
+
+# Starts one driver that plays the steps given to it through a pipe. The
+# shell holds both ends of each pipe open, so neither side blocks on opening.
+drv_start() {
+  local pipe=$E2E_PREFIX/driver
+  rm -f "$pipe.in" "$pipe.out"
+  mkfifo "$pipe.in" "$pipe.out" || e2e_abort "could not make the driver's pipes"
+  exec {DRV_IN}<>"$pipe.in" {DRV_OUT}<>"$pipe.out"
+  "$LW_WINE" "$LW_DRIVER" serve <"$pipe.in" >"$pipe.out" {DRV_IN}>&- {DRV_OUT}>&- &
+  DRV_PID=$!
+}
+
+drv_stop() {
+  [ -n "${DRV_PID:-}" ] || return 0
+  printf 'quit\n' >&"$DRV_IN"
+  exec {DRV_IN}>&-
+  local i
+  for i in $(seq 100); do kill -0 "$DRV_PID" 2>/dev/null || break; sleep 0.1; done
+  kill "$DRV_PID" 2>/dev/null
+  wait "$DRV_PID" 2>/dev/null
+  exec {DRV_OUT}<&-
+  DRV_PID=
+}
 
 # must DESCRIPTION CMD...: a step of the scenario; stops it on failure.
 must() {
@@ -321,7 +412,7 @@ e2e_failure_shot() {
   mkdir -p "$LW_SCREENS/failures"
   import -display "$DISPLAY" -window root "$LW_SCREENS/failures/$E2E_NAME.png" 2>/dev/null &&
     e2e_log "screen at failure: $LW_SCREENS/failures/$E2E_NAME.png"
-  drv list >&2 2>/dev/null
+  [ -n "${DRV_PID:-}" ] && drv list >&2 2>/dev/null
   return 0
 }
 
@@ -420,28 +511,54 @@ expect_banners() {
   expect_eq "complete banners in the log" "$n" "$1"
 }
 
-# reg_get ROOT\KEY NAME: prints "TYPE DATA" as reg query shows them.
+# reg_get ROOT\KEY NAME: prints "TYPE DATA" as reg query shows them (REG_SZ
+# text, REG_DWORD 0x1f, REG_BINARY 01FF), read in the prefix's registry
+# files; NAME "" is the key's default value. Call prefix_settle first.
 reg_get() {
-  local out line
-  out=$("$LW_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
-  while IFS= read -r line; do
-    if [[ "$line" =~ ^\ +([^ ]+)\ +(REG_[A-Z_]+)\ *(.*)$ ]] &&
-      [[ "${BASH_REMATCH[1],,}" == "${2,,}" ]]; then
-      printf '%s %s\n' "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}"
-      return 0
-    fi
-  done <<<"$out"
-  return 1
+  local file path raw
+  IFS=$'\t' read -r file path < <(reg_file "$1")
+  [ -n "$2" ] && raw=$(_reg_string "$2")= || raw=@=
+  # Sections may repeat a key (a seed adds to it): the last value counts.
+  # Through the environment: awk -v would read the doubled backslashes.
+  raw=$(KEY="[${path,,}]" WANT=${raw,,} awk '
+    BEGIN { key = ENVIRON["KEY"]; want = ENVIRON["WANT"] }
+    {
+      if (more) { sub(/^[ \t]+/, ""); line = line $0 } else line = $0
+      more = sub(/\\$/, "", line)
+      if (more) next
+      if (substr(line, 1, 1) == "[") { sub(/\] [0-9]+$/, "]", line); in_key = tolower(line) == key; next }
+      if (in_key && tolower(substr(line, 1, length(want))) == want) { value = substr(line, length(want) + 1); found = 1 }
+    }
+    END { if (!found) exit 1; print value }' "$E2E_PREFIX/$file") || return 1
+  case $raw in
+    dword:*) printf 'REG_DWORD 0x%x\n' "$((16#${raw#dword:}))" ;;
+    hex:*) raw=${raw#hex:} && printf 'REG_BINARY %s\n' "${raw//,/}" | tr a-f A-F ;;
+    \"*) raw=${raw:1:-1} && raw=${raw//\\\"/\"} && printf 'REG_SZ %s\n' "${raw//\\\\/\\}" ;;
+    *) printf 'REG_OTHER %s\n' "$raw" ;;
+  esac
+}
+
+# reg_has_key ROOT\KEY: the key, or a key below it, is in the registry
+# files. Call prefix_settle first.
+reg_has_key() {
+  local file path
+  IFS=$'\t' read -r file path < <(reg_file "$1")
+  KEY="[${path,,}" awk '
+    BEGIN { key = ENVIRON["KEY"] }
+    index(tolower($0), key) == 1 && substr($0, length(key) + 1, 1) ~ /[]\\]/ { found = 1 }
+    END { exit !found }' "$E2E_PREFIX/$file"
 }
 
 expect_reg() {
   local got
+  prefix_settle
   got=$(reg_get "$1" "$2") || { e2e_fail "registry value $1\\$2 is missing"; return; }
   expect_eq "registry value $1\\$2" "$got" "$3"
 }
 
 expect_reg_absent() {
   local got
+  prefix_settle
   got=$(reg_get "$1" "$2") && e2e_fail "registry value $1\\$2 exists ($got)"
   return 0
 }
@@ -488,11 +605,19 @@ expect_no_temp_files() {
   [ -z "$left" ] || e2e_fail "temporary files left: $left"
 }
 
-# windows_version winxp64|win7|win10: the Windows the prefix reports (win7
-# unless set), written before any Wine process of the scenario starts.
+# windows_version winxp|winxp64|win7|win10: the Windows the prefix reports
+# (win7 unless set), written before any Wine process of the scenario
+# starts. A 32-bit prefix takes winxp64 as the XP of its kind.
+E2E_VERSION=win7
 windows_version() {
-  printf '\n[Software\\\\Wine] 1700000000\n"Version"="%s"\n' "$1" >>"$E2E_PREFIX/user.reg"
+  E2E_VERSION=$1
+  [ "$LW_WINE_ARCH" = win32 ] && [ "$E2E_VERSION" = winxp64 ] && E2E_VERSION=winxp
+  printf '\n[Software\\\\Wine] 1700000000\n"Version"="%s"\n' "$E2E_VERSION" >>"$E2E_PREFIX/user.reg"
 }
+
+# Whether the Windows of the prefix makes signed driver packages: Vista and
+# later do, XP does not.
+prefix_signs() { [[ "$E2E_VERSION" != winxp* ]]; }
 
 # expect_signed_packages SHA1|SHA256 'C:\file'...: the run's certificate in
 # both of the local machine's stores, no key container left behind, every
@@ -509,8 +634,9 @@ expect_signed_packages() {
     drv export-cert "$store" "$thumb" 'C:\run\signer.cer' ||
       e2e_fail "certificate $thumb is not in the local machine's $store store"
   done
+  prefix_settle
   for store in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
-    "$LW_WINE" reg query "$store\\Software\\Wine\\Crypto\\RSA" /s 2>/dev/null | grep -qi 'HKEY' &&
+    reg_has_key "$store\\Software\\Wine\\Crypto\\RSA" &&
       e2e_fail "a key container was left behind in $store"
   done
   openssl x509 -inform DER -in "$E2E_RUN/signer.cer" -out "$E2E_RUN/signer.pem" ||
@@ -595,5 +721,7 @@ finish_exit() {
   must "could not press Exit" drv click "$TITLE" "$FINISH" "$ID_EXIT"
 }
 
-# Files of the Windows inf folder, to show that nothing was installed.
-inf_listing() { ls "$C/windows/inf"; }
+# Files of the Windows inf folder, to show that nothing was installed. Not
+# the PNF files: Wine writes those of its own INFs as it first sets up its
+# devices, which under the emulator may be during the run.
+inf_listing() { ls "$C/windows/inf" | grep -vi '\.pnf$'; }
