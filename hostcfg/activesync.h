@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace lw {
 
 enum ActiveSyncGen : int32_t {
@@ -16,6 +18,12 @@ enum ActiveSyncGen : int32_t {
 
 // "Software\Microsoft\Windows CE Services", under either root.
 extern const char activeSyncKeyPath[];
+
+// Opens the key under HKEY_LOCAL_MACHINE for reading: in this program's
+// registry view, or, where that has no such key, in the 32-bit view, where
+// a 32-bit ActiveSync on 64-bit Windows writes it. The per-user key is one
+// key in both views.
+long openActiveSyncMachineKey(RegKey* key);
 
 // Reads, logs and classifies the installed version once per process.
 ActiveSyncGen probeActiveSync();

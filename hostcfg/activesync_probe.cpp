@@ -10,6 +10,13 @@ namespace lw {
 
 const char activeSyncKeyPath[] = "Software\\Microsoft\\Windows CE Services";
 
+long openActiveSyncMachineKey(RegKey* key) {
+  long result = platform().openKey(RegRoot::LocalMachine, activeSyncKeyPath, kKeyRead, key);
+  if (result != kErrorFileNotFound) return result;
+  return platform().openKey(RegRoot::LocalMachine, activeSyncKeyPath, kKeyRead | kKeyWow64_32Key,
+                            key);
+}
+
 namespace {
 
 // One version number: a query offering exactly 4 bytes, so a longer value
@@ -37,8 +44,7 @@ ActiveSyncGen probeActiveSync() {
   cachedGen = NotFound;
 
   RegKey key = nullptr;
-  if (platform().openKey(RegRoot::LocalMachine, activeSyncKeyPath, kKeyRead, &key) !=
-      kErrorSuccess) {
+  if (openActiveSyncMachineKey(&key) != kErrorSuccess) {
     logText("ERROR: Could not locate ActiveSync\r\n");
     return NotFound;
   }

@@ -12,8 +12,8 @@ namespace {
 class ActiveSyncProbeTest : public LoggedSimTest {
  protected:
   void putVersion(uint32_t major, uint32_t minor) {
-    sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", major);
-    sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", minor);
+    sim.putDword(RegRoot::LocalMachine, activeSyncKey, "MajorVersion", major);
+    sim.putDword(RegRoot::LocalMachine, activeSyncKey, "MinorVersion", minor);
   }
 };
 
@@ -121,6 +121,26 @@ TEST_F(ActiveSyncProbeTest, UnreadableKeyIsNotFound) {
   EXPECT_EQ(probeActiveSync(), NotFound);
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
+}
+
+// A 32-bit ActiveSync on 64-bit Windows keeps its key in the 32-bit view.
+TEST_F(ActiveSyncProbeTest, OnlyThe32BitViewsKeyIsReadThroughThatView) {
+  useThe32BitView();
+  putVersion(4, 5);
+  EXPECT_EQ(probeActiveSync(), Gen36);
+  EXPECT_EQ(log(), "ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n");
+  EXPECT_EQ(sim.keyOpenings(), (std::vector<std::string>{
+                                   "open HKLM\\Software\\Microsoft\\Windows CE Services 0x20019",
+                                   "open HKLM\\Software\\Microsoft\\Windows CE Services 0x20219"}));
+  EXPECT_EQ(sim.openKeys(), 0);
+}
+
+TEST_F(ActiveSyncProbeTest, The64BitViewWinsOverThe32BitOne) {
+  useThe32BitView();
+  putVersion(4, 5);
+  activeSyncKey = activeSyncKeyPath;
+  putVersion(6, 1);
+  EXPECT_EQ(probeActiveSync(), Gen60);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/log.h"
+#include "hostcfg/activesync.h"
 #include "platform/sim/sim_test.h"
 
 namespace lw {
@@ -16,6 +17,15 @@ class LoggedSimTest : public SimTest {
   LoggedSimTest() { openLog(); }
   ~LoggedSimTest() override { closeLog(); }
   std::string log() const { return sim.fileText("C:\\work\\LinkwrightLog.txt"); }
+
+  // Where a test puts ActiveSync's machine values: its key, or, after
+  // useThe32BitView(), that key's 32-bit view on a 64-bit Windows, where a
+  // 32-bit ActiveSync writes them.
+  std::string activeSyncKey = activeSyncKeyPath;
+  void useThe32BitView() {
+    sim.setRegistryViews(true);
+    activeSyncKey = "Software\\Wow6432Node\\Microsoft\\Windows CE Services";
+  }
 };
 
 }  // namespace lw

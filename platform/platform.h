@@ -47,6 +47,9 @@ enum : uint32_t {
   kKeyQueryValue = 0x0001,
   kKeySetValue = 0x0002,
   kKeyCreateSubKey = 0x0004,
+  // The 32-bit view of 64-bit Windows' HKEY_LOCAL_MACHINE\Software, for a
+  // 64-bit program; 32-bit Windows, with one view, ignores it.
+  kKeyWow64_32Key = 0x0200,
   kKeyRead = 0x20019,
   kKeyWrite = 0x20006,
 };

@@ -28,11 +28,11 @@ inline const char kStockLikeInf[] =
 class UpdaterTest : public LoggedSimTest {
  protected:
   void putVersion(uint32_t major, uint32_t minor) {
-    sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", major);
-    sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", minor);
+    sim.putDword(RegRoot::LocalMachine, activeSyncKey, "MajorVersion", major);
+    sim.putDword(RegRoot::LocalMachine, activeSyncKey, "MinorVersion", minor);
   }
   void putInstalledDir(uint32_t type, const std::string& data) {
-    sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "InstalledDir", type, data);
+    sim.putValue(RegRoot::LocalMachine, activeSyncKey, "InstalledDir", type, data);
   }
   // What the engine makes of `stock` with a fresh table of this kind.
   std::string enginePatched(VendorTableKind kind, bool gen60, const std::string& stock) {

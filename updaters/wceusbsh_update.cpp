@@ -41,8 +41,7 @@ PlatformBuffer directoryFromQuery(bool windowsDirectory) {
 // refused, never cut short into a wrong path.
 PlatformBuffer installedDirectory() {
   RegKey key = nullptr;
-  if (platform().openKey(RegRoot::LocalMachine, activeSyncKeyPath, kKeyRead, &key) !=
-      kErrorSuccess) {
+  if (openActiveSyncMachineKey(&key) != kErrorSuccess) {
     logText("ERROR: Could not locate ActiveSync.\r\n");
     return PlatformBuffer();
   }

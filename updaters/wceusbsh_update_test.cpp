@@ -43,6 +43,16 @@ TEST_F(WceusbshUpdateTest, Gen36UsesInstalledDirReadAnewForEachPath) {
   EXPECT_EQ(sim.openKeys(), 0);
 }
 
+// A 32-bit ActiveSync on 64-bit Windows: its folder from the 32-bit view.
+TEST_F(WceusbshUpdateTest, InstalledDirOfA32BitActiveSyncComesFromThe32BitView) {
+  useThe32BitView();
+  putVersion(4, 5);
+  putInstalledDir(kRegSz, "C:\\AS32");
+  WceusbshUpdate updater;
+  EXPECT_STREQ(updater.defaultInfPath(), "C:\\AS32\\drivers\\wceusbsh.inf");
+  EXPECT_EQ(sim.openKeys(), 0);
+}
+
 TEST_F(WceusbshUpdateTest, InstalledDirIsTakenAsStoredEvenWithoutNul) {
   putVersion(4, 5);
   putInstalledDir(kRegSz, "C:\\AS\\");  // trailing backslash, no terminating NUL

@@ -540,6 +540,10 @@ long SimPlatform::openOrCreate(RegRoot root, const char* subKey, uint32_t access
                          (root == RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + subKey + " " +
                          mask);
   std::string path = keyPath(root, subKey);
+  const std::string software = "hklm\\software\\";
+  if (twoRegistryViews_ && (access & kKeyWow64_32Key) &&
+      path.compare(0, software.size(), software) == 0)
+    path.insert(software.size(), "wow6432node\\");
   auto denied = deniedKeys_.find(path);
   if (denied != deniedKeys_.end()) return denied->second;
   if (!keys_.count(path)) {

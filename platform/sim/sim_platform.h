@@ -79,6 +79,10 @@ class SimPlatform : public Platform {
   // moving or deleting it fails with kErrorSharingViolation.
   bool isLocked(const std::string& path) const;
 
+  // A 64-bit Windows: kKeyWow64_32Key opens HKLM\Software's 32-bit view,
+  // which the 64-bit view shows as Software\Wow6432Node. Otherwise the flag
+  // is ignored, as 32-bit Windows does.
+  void setRegistryViews(bool twoViews) { twoRegistryViews_ = twoViews; }
   void putValue(RegRoot root, const std::string& key, const std::string& name, uint32_t type,
                 const std::string& data);
   void putDword(RegRoot root, const std::string& key, const std::string& name, uint32_t value);
@@ -231,6 +235,7 @@ class SimPlatform : public Platform {
   std::map<std::string, long> refusedValues_;
   std::vector<Handle*> handles_;
   int registryReads_ = 0;
+  bool twoRegistryViews_ = false;
   std::vector<std::string> keyOpenings_;
   std::vector<OemInstall> oemInstalls_;
   WindowsVersion version_{5, 1, 2600};

@@ -208,11 +208,13 @@ seed_reg() {
 }
 
 # seed_activesync MAJOR MINOR [INSTALLDIR]: the version values (decimal) and
-# the installation folder, under HKEY_LOCAL_MACHINE.
+# the installation folder, under HKEY_LOCAL_MACHINE (AS_MACHINE_KEY, if
+# set, names another key for them).
 seed_activesync() {
-  seed_reg "HKEY_LOCAL_MACHINE\\$AS_KEY" MajorVersion dword "$(printf %x "$1")"
-  seed_reg "HKEY_LOCAL_MACHINE\\$AS_KEY" MinorVersion dword "$(printf %x "$2")"
-  [ -n "${3:-}" ] && seed_reg "HKEY_LOCAL_MACHINE\\$AS_KEY" InstalledDir sz "$3"
+  local key=${AS_MACHINE_KEY:-HKEY_LOCAL_MACHINE\\$AS_KEY}
+  seed_reg "$key" MajorVersion dword "$(printf %x "$1")"
+  seed_reg "$key" MinorVersion dword "$(printf %x "$2")"
+  [ -n "${3:-}" ] && seed_reg "$key" InstalledDir sz "$3"
   return 0
 }
 
