@@ -16,13 +16,11 @@ case $LW_WINE_ARCH in
     export WINEARCH=win32
     LW_WINE=$LW_WINE32_TREE/usr/lib/wine/wine
     LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}
-    WINEDLLOVERRIDES+=";winedbg.exe=d"
     ;;
   wow64)
     export WINEARCH=win64
     LW_WINE=$LW_WINE32_TREE/usr/lib/wine/wine64
     LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine32}/wow64
-    WINEDLLOVERRIDES+=";winedbg.exe=d"
     ;;
   *)
     export WINEARCH=win64
@@ -30,6 +28,7 @@ case $LW_WINE_ARCH in
     LW_WINE_DIR=${LW_WINE_DIR:-$LW_ROOT/build/wine}
     ;;
 esac
+[ "$LW_WINE_ARCH" = win64 ] || WINEDLLOVERRIDES+=";winedbg.exe=d"
 LW_WINE_TEMPLATE=$LW_WINE_DIR/template
 export WINEDEBUG=-all
 WINESERVER=/usr/lib/wine/wineserver64

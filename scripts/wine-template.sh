@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Boots the template Wine prefix once per test run; the tests copy it.
-# A boot now and then hung inside wineboot (seen in its wine.inf install
+# A boot now and then hangs inside wineboot (seen in its wine.inf install
 # step while other prefixes boot on the same machine): it is given 120 s,
 # and then killed and tried again from scratch.
 set -uo pipefail
