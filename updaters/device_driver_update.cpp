@@ -20,6 +20,9 @@ namespace {
 constexpr uint32_t kTempDirectoryBufferSize = 248;
 constexpr char kTempPrefix[] = "abk";
 constexpr char kBackupFolder[] = "abkBackup\\";
+constexpr char kCopyExtension[] = ".tmp";
+static_assert(sizeof kCopyExtension == sizeof kDriverExtension,
+              "the copy's name is the backup's length");
 constexpr char kNoBackupNameMemoryLine[] =
     "ERROR: Could not allocate memory for backup driver name.";
 constexpr char kNoTempFileNameLine[] = "ERROR: Could not determine a temporary file name.\r\n";
@@ -33,6 +36,19 @@ UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
   logWindowsError(error, ":");
   logText("\r\n");
   return UpdaterFailed;
+}
+
+UpdaterStatus driverMissing() {
+  logText("WARNING: Driver file does not exist for backup.\r\n");
+  return UpdaterDriverMissing;
+}
+
+// A copy that cannot be removed is named, so that nothing is left unknown.
+void removeCopy(const char* copy) {
+  if (platform().deleteFile(copy) || platform().lastError() == kErrorFileNotFound) return;
+  logText("WARNING: Could not delete the temporary backup copy [");
+  logText(copy);
+  logText("].\r\n");
 }
 
 // The copy is handed to Setup only while it is held open against every
@@ -311,31 +327,35 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
       return UpdaterFailed;
     }
   }
+  // Looked for before anything is made in the folder, so that a missing
+  // driver is the warning it always was, whatever the folder allows.
+  if (platform().fileAttributes(driverFile) == kInvalidFileAttributes &&
+      platform().lastError() == kErrorFileNotFound) {
+    return driverMissing();
+  }
   // The driver is copied beside the backup and takes its place only once
   // complete: a copy that fails part-way (a full disk) must not destroy the
-  // backup of an earlier run.
-  PlatformBuffer copy(kPathBufferSize);
+  // backup of an earlier run. The copy's name is as long as the backup's,
+  // so every backup name that fits has a copy name that fits; one left by
+  // an earlier run is overwritten.
+  PlatformBuffer copy(length + 2);
   if (!copy) {
     logText(kNoBackupNameMemoryLine);
     return UpdaterFailed;
   }
-  std::memset(copy.get(), 0, kPathBufferSize);
-  if (platform().tempFileName(directory, kTempPrefix, 0, copy.get()) == 0) {
-    return backupFailed(backupFile.get(), platform().lastError());
-  }
+  copy.get()[0] = '\0';
+  appendToPath(copy.get(), {directory, separator, name, kCopyExtension}, length);
   if (!platform().copyFile(driverFile, copy.get(), false)) {
     const uint32_t error = platform().lastError();
-    platform().deleteFile(copy.get());
-    if (error == kErrorFileNotFound) {
-      logText("WARNING: Driver file does not exist for backup.\r\n");
-      return UpdaterDriverMissing;
-    }
-    return backupFailed(backupFile.get(), error);
+    const UpdaterStatus status =
+        error == kErrorFileNotFound ? driverMissing() : backupFailed(backupFile.get(), error);
+    removeCopy(copy.get());
+    return status;
   }
   if (!platform().moveFileReplacing(copy.get(), backupFile.get())) {
-    const uint32_t error = platform().lastError();
-    platform().deleteFile(copy.get());
-    return backupFailed(backupFile.get(), error);
+    const UpdaterStatus status = backupFailed(backupFile.get(), platform().lastError());
+    removeCopy(copy.get());
+    return status;
   }
   return UpdaterOk;
 }

@@ -358,13 +358,47 @@ TEST_F(DeviceDriverUpdateTest, BackupGoesIntoAbkBackupBesideTheDriver) {
 }
 
 TEST_F(DeviceDriverUpdateTest, MissingDriverIsAWarningAndTheFolderStaysEmpty) {
+  const std::string backups = "C:\\windows\\system32\\drivers\\abkBackup";
+  const std::string lines = "Backing up fake driver to [" + backups +
+                            "\\fake.sys].\r\n"
+                            "WARNING: Driver file does not exist for backup.\r\n";
+  // The second time the folder lets nothing new be made in it.
+  for (int run = 0; run < 2; ++run) {
+    if (run == 1) sim.refuseNewFilesIn(backups);
+    FakeUpdate updater(sim);
+    EXPECT_EQ(updater.backupDriver(), UpdaterDriverMissing);
+  }
+  EXPECT_TRUE(sim.isDirectory(backups));
+  EXPECT_TRUE(sim.listDirectory(backups).empty());
+  EXPECT_EQ(log(), lines + lines);
+}
+
+TEST_F(DeviceDriverUpdateTest, TheCopyNeedsNoLongerNameThanTheBackup) {
+  // A 259-character backup name, in a folder with no room left for a
+  // temporary "abkXXXX.tmp" name; a copy left by an earlier run is replaced.
   FakeUpdate updater(sim);
-  EXPECT_EQ(updater.backupDriver(), UpdaterDriverMissing);
-  EXPECT_TRUE(sim.isDirectory("C:\\windows\\system32\\drivers\\abkBackup"));
-  EXPECT_TRUE(sim.listDirectory("C:\\windows\\system32\\drivers\\abkBackup").empty());
-  EXPECT_EQ(log(),
-            "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n"
-            "WARNING: Driver file does not exist for backup.\r\n");
+  updater.directory = "C:\\" + std::string(237, 'd') + "\\";
+  const std::string backups = updater.directory + "abkBackup\\";
+  sim.putFile(updater.directory + "fake.sys", "driver");
+  sim.putFile(backups + "fake.tmp", "left by an earlier run");
+  ASSERT_EQ((backups + "fake.sys").size(), 259u);
+  EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+  EXPECT_TRUE(sim.listDirectory(backups) == std::vector<std::string>{"fake.sys"});
+  EXPECT_EQ(sim.fileText(backups + "fake.sys"), "driver");
+}
+
+TEST_F(DeviceDriverUpdateTest, ACopyThatCannotBeDeletedIsNamed) {
+  const std::string backups = "C:\\windows\\system32\\drivers\\abkBackup\\";
+  sim.putFile("C:\\windows\\system32\\drivers\\fake.sys", "driver");
+  FakeUpdate updater(sim);
+  sim.failNextCopyPartWay(kErrorDiskFull);
+  sim.failNextDelete(kErrorAccessDenied);
+  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(log().substr(log().find("\r\n") + 2),
+            "ERROR: Could not create backup file [" + backups +
+                "fake.sys] 112:There is not enough space on the disk.\r\n\r\n"
+                "WARNING: Could not delete the temporary backup copy [" +
+                backups + "fake.tmp].\r\n");
 }
 
 TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {

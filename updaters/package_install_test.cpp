@@ -162,7 +162,9 @@ class PackageFaultTest : public PackageInstallTest, public ::testing::WithParamI
 // folder and, when no package needs it, no certificate.
 TEST_P(PackageFaultTest, InstallsNothingAndLeavesNothing) {
   const Fault& fault = GetParam();
-  if (fault.bothUpdaters) ASSERT_EQ(install(SyncUpdaterIndex), StepOk) << log();
+  if (fault.bothUpdaters) {
+    ASSERT_EQ(install(SyncUpdaterIndex), StepOk) << log();
+  }
   const size_t installs = sim.oemInstalls().size();
   fault.inject(sim);
   EXPECT_EQ(install(fault.bothUpdaters ? StorageUpdaterIndex : SyncUpdaterIndex), StepFailed);

@@ -263,6 +263,18 @@ uint32_t SimPlatform::tempDirectory(char* buffer, uint32_t size) {
 
 // --- files ---------------------------------------------------------------
 
+void SimPlatform::refuseNewFilesIn(const std::string& directory) {
+  std::string host = hostPath(directory);
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  refusingDirectories_.insert(host);
+}
+
+bool SimPlatform::refusesNewFile(const std::string& hostFile) const {
+  struct stat st;
+  const std::string parent = hostFile.substr(0, hostFile.find_last_of('/'));
+  return refusingDirectories_.count(parent) > 0 && ::stat(hostFile.c_str(), &st) != 0;
+}
+
 uint32_t SimPlatform::tempFileName(const char* directory, const char* prefix, uint32_t unique,
                                    char* out) {
   if (const uint32_t e = std::exchange(tempFileNameError_, 0)) return fail(e);
@@ -277,6 +289,7 @@ uint32_t SimPlatform::tempFileName(const char* directory, const char* prefix, ui
     std::string full = dir + name;
     if (full.size() >= 260) return fail(kErrorInvalidParameter);
     if (unique == 0) {
+      if (refusesNewFile(hostPath(full))) return fail(kErrorAccessDenied);
       int fd = ::open(hostPath(full).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
       if (fd < 0) continue;
       ::close(fd);
@@ -297,6 +310,7 @@ bool SimPlatform::copyFile(const char* from, const char* to, bool failIfExists) 
   std::string parent = target.substr(0, target.find_last_of('/'));
   struct stat st;
   if (::stat(parent.c_str(), &st) != 0) return fail(kErrorPathNotFound);
+  if (refusesNewFile(target)) return fail(kErrorAccessDenied);
   std::string bytes = fileText(from);
   FILE* f = std::fopen(target.c_str(), "wb");
   if (!f) return fail(kErrorAccessDenied);
@@ -316,6 +330,7 @@ bool SimPlatform::moveFileReplacing(const char* from, const char* to) {
 }
 
 bool SimPlatform::deleteFile(const char* path) {
+  if (const uint32_t e = std::exchange(deleteError_, 0)) return fail(e);
   if (isDirectory(path)) return fail(kErrorAccessDenied);
   if (isLocked(path)) return fail(kErrorSharingViolation);
   if (::unlink(hostPath(path).c_str()) != 0) return fail(kErrorFileNotFound);

@@ -63,6 +63,11 @@ class SimPlatform : public Platform {
   // `error`, as CopyFileA does when the disk fills up.
   void failNextCopyPartWay(uint32_t error) { copyPartWayError_ = error; }
   void failNextMove(uint32_t error) { moveError_ = error; }
+  void failNextDelete(uint32_t error) { deleteError_ = error; }
+  // A folder whose permissions let no new file be made in it (files there
+  // may still be written): copying or a temporary name there fails with
+  // kErrorAccessDenied.
+  void refuseNewFilesIn(const std::string& directory);
   void failNextCreateDirectory(uint32_t error) { createDirectoryError_ = error; }
   void failNextTempFileName(uint32_t error) { tempFileNameError_ = error; }
   void failNextOemInstall(uint32_t error) { oemError_ = error; }
@@ -219,6 +224,9 @@ class SimPlatform : public Platform {
   uint32_t copyError_ = 0;
   uint32_t copyPartWayError_ = 0;
   uint32_t moveError_ = 0;
+  uint32_t deleteError_ = 0;
+  std::set<std::string> refusingDirectories_;  // host paths
+  bool refusesNewFile(const std::string& hostFile) const;
   uint32_t createDirectoryError_ = 0;
   uint32_t tempFileNameError_ = 0;
   uint32_t oemError_ = 0;
