@@ -33,18 +33,48 @@ const char* logFilePath() {
   return cachedPath;
 }
 
+namespace {
+
+bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.index == b.index;
+}
+
 // The log is opened elevated, in a folder the user may write: a link
 // planted under its name could make the program write a file of someone
-// else's choosing. A log reached through a link is not written at all.
+// else's choosing. So the name is opened itself, and a link (a symbolic
+// link, junction or mount point) or a file with a second name is not
+// written at all. Any other reparse point is the log itself, kept by a
+// cloud sync or deduplicated; a handle to the reparse point bypasses the
+// filter that shows its data, so it is reopened as programs see it and
+// written only when that is still the same file.
+FileHandle openUnlinked(const char* path) {
+  FileHandle named = platform().openAppend(path);
+  FileIdentity identity;
+  if (!named) return nullptr;
+  if (!platform().identifyFile(named, &identity) || identity.links > 1 ||
+      (identity.reparseTag & kReparseTagNameSurrogate)) {
+    platform().closeFile(named);
+    return nullptr;
+  }
+  if (identity.reparseTag == 0) return named;
+  FileHandle shown = platform().openAppendThrough(path);
+  FileIdentity shownIdentity;
+  platform().closeFile(named);
+  if (shown && platform().identifyFile(shown, &shownIdentity) &&
+      sameFile(identity, shownIdentity) && shownIdentity.links == 1) {
+    return shown;
+  }
+  if (shown) platform().closeFile(shown);
+  return nullptr;
+}
+
+}  // namespace
+
 void openLog() {
   const char* path = logFilePath();
   FileHandle& logFile = processState().logFile;
   if (!path || logFile) return;
-  logFile = platform().openAppend(path);
-  if (logFile && platform().isLinked(logFile)) {
-    platform().closeFile(logFile);
-    logFile = nullptr;
-  }
+  logFile = openUnlinked(path);
 }
 
 void logText(const char* text) {

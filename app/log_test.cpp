@@ -124,5 +124,36 @@ TEST_F(LogTest, LogReachedThroughALinkIsNotWritten) {
   }
 }
 
+// A log kept by a cloud sync is written as programs see it; one that
+// became a link between the two opens is not, and a name-surrogate tag is a
+// link whatever the file looks like.
+TEST_F(LogTest, OnlyAReparsePointThatIsNoLinkIsWritten) {
+  const std::string log = "C:\\work\\LinkwrightLog.txt";
+  const std::string target = "C:\\windows\\system32\\victim.txt";
+  sim.putFile(target, "system file\r\n");
+  sim.putFile(log, "synced\r\n");
+  sim.setReparseTag(log, 0x9000001A);  // IO_REPARSE_TAG_CLOUD
+  openLog();
+  logText("run\r\n");
+  closeLog();
+  EXPECT_EQ(sim.fileText(log), "synced\r\nrun\r\n");
+
+  sim.beforeNextOpenThrough([&] {
+    sim.deleteFile(log.c_str());
+    sim.makeSymbolicLink(log, target);
+  });
+  openLog();
+  logText("planted\r\n");
+  closeLog();
+  EXPECT_EQ(sim.fileText(target), "system file\r\n");
+
+  sim.deleteFile(log.c_str());
+  sim.putFile(log, "mounted\r\n");
+  sim.setReparseTag(log, 0xA0000003);  // IO_REPARSE_TAG_MOUNT_POINT
+  openLog();
+  EXPECT_EQ(processState().logFile, nullptr);
+  closeLog();
+}
+
 }  // namespace
 }  // namespace lw

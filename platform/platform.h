@@ -71,6 +71,20 @@ struct WindowsVersion {
   uint32_t build = 0;
 };
 
+// A reparse point whose tag has this bit stands for another name: a
+// symbolic link, a junction or a mount point (IsReparseTagNameSurrogate).
+// Other tags, those of a cloud-synced or deduplicated file, mark the file
+// itself, shown through a filter.
+constexpr uint32_t kReparseTagNameSurrogate = 0x20000000;
+
+// What an open file is (GetFileInformationByHandle, and the reparse tag).
+struct FileIdentity {
+  uint32_t volume = 0;
+  uint64_t index = 0;
+  uint32_t links = 0;       // its names (hard links)
+  uint32_t reparseTag = 0;  // 0: not a reparse point
+};
+
 // The local machine's certificate stores the program adds to.
 enum class CertStore { Root, TrustedPublisher };
 
@@ -113,14 +127,15 @@ class Platform {
   virtual FileHandle openRead(const char* path) = 0;
   virtual FileHandle openWrite(const char* path) = 0;
   virtual FileHandle openAppend(const char* path) = 0;
+  // Opens an existing file for appending as other programs see it: through
+  // a reparse point's filter, following a link.
+  virtual FileHandle openAppendThrough(const char* path) = 0;
   // Opens an existing file for reading and, while the handle is open, keeps
   // anyone from writing, renaming or deleting it (others may only read):
   // what was read through it is what the file holds until it is closed. A
   // folder does not open; a symbolic link or junction is opened itself.
   virtual FileHandle openReadLocked(const char* path) = 0;
-  // True when the open file is a reparse point (a link opened itself) or
-  // has more than one name (hard links), or when that cannot be told.
-  virtual bool isLinked(FileHandle file) = 0;
+  virtual bool identifyFile(FileHandle file, FileIdentity* identity) = 0;
   // Bytes read, 0 at the end or on failure.
   virtual size_t readFile(FileHandle file, void* buffer, size_t size) = 0;
   // True when every byte was written.
@@ -196,6 +211,10 @@ class Platform {
   // Takes the signer's certificate out of that store again.
   virtual bool removeSignerCertificate(SignerHandle signer, CertStore store) = 0;
 };
+
+// True when the open file is a reparse point of any kind or has more than
+// one name, or when that cannot be told.
+bool isLinked(FileHandle file);
 
 // The one seam: the active implementation, installed at start.
 Platform& platform();

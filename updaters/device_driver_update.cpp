@@ -58,7 +58,7 @@ void removeCopy(const char* copy) {
 FileHandle holdUnchanged(const char* path, const Sha256Digest& written, Bytes* bytes) {
   FileHandle file = platform().openReadLocked(path);
   if (!file) return nullptr;
-  bool unchanged = !platform().isLinked(file);
+  bool unchanged = !isLinked(file);
   if (unchanged) {
     Sha256 hash;
     uint8_t buffer[4096];

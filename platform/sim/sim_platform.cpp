@@ -80,12 +80,14 @@ struct SimPlatform::File {
   int fd;
   std::string hostPath;
   size_t written = 0;
-  bool reparsePoint = false;
+  uint32_t reparseTag = 0;  // opened as the reparse point itself
   bool locked = false;
   std::pair<uint64_t, uint64_t> identity{};
 };
 
 namespace {
+
+constexpr uint32_t kReparseTagSymlink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
 
 std::pair<uint64_t, uint64_t> identityOf(const struct stat& st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
@@ -385,18 +387,35 @@ FileHandle SimPlatform::openAppend(const char* path) {
     fail(kErrorSharingViolation);
     return nullptr;
   }
+  const std::string host = hostPath(path);
   struct stat st;
-  if (::lstat(hostPath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     // The link itself, as FILE_FLAG_OPEN_REPARSE_POINT opens it: nothing
     // can be written through it.
-    return new File{::open(hostPath(path).c_str(), O_PATH | O_NOFOLLOW), hostPath(path), 0, true};
+    return new File{::open(host.c_str(), O_PATH | O_NOFOLLOW), host, 0, kReparseTagSymlink};
   }
-  int fd = ::open(hostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd < 0) {
     fail(errno == EISDIR ? kErrorAccessDenied : kErrorPathNotFound);
     return nullptr;
   }
-  return new File{fd, hostPath(path)};
+  const auto tag = reparseTags_.find(host);
+  return new File{fd, host, 0, tag == reparseTags_.end() ? 0 : tag->second};
+}
+
+FileHandle SimPlatform::openAppendThrough(const char* path) {
+  if (beforeOpenThrough_) std::exchange(beforeOpenThrough_, nullptr)();
+  if (isLocked(path)) {
+    fail(kErrorSharingViolation);
+    return nullptr;
+  }
+  const std::string host = hostPath(path);
+  int fd = ::open(host.c_str(), O_WRONLY | O_APPEND);
+  if (fd < 0) {
+    fail(errno == EISDIR ? kErrorAccessDenied : kErrorFileNotFound);
+    return nullptr;
+  }
+  return new File{fd, host};
 }
 
 FileHandle SimPlatform::openReadLocked(const char* path) {
@@ -418,7 +437,7 @@ FileHandle SimPlatform::openReadLocked(const char* path) {
   File* file = nullptr;
   if (S_ISLNK(st.st_mode)) {
     // The link itself, as FILE_FLAG_OPEN_REPARSE_POINT opens it.
-    file = new File{::open(host.c_str(), O_PATH | O_NOFOLLOW), host, 0, true};
+    file = new File{::open(host.c_str(), O_PATH | O_NOFOLLOW), host, 0, kReparseTagSymlink};
   } else {
     int fd = ::open(host.c_str(), O_RDONLY);
     if (fd < 0) {
@@ -433,10 +452,15 @@ FileHandle SimPlatform::openReadLocked(const char* path) {
   return file;
 }
 
-bool SimPlatform::isLinked(FileHandle file) {
+bool SimPlatform::identifyFile(FileHandle file, FileIdentity* identity) {
   auto* f = static_cast<File*>(file);
   struct stat st;
-  return f->reparsePoint || ::fstat(f->fd, &st) != 0 || st.st_nlink > 1;
+  if (::fstat(f->fd, &st) != 0) return fail(kErrorInvalidParameter);
+  identity->volume = static_cast<uint32_t>(st.st_dev);
+  identity->index = static_cast<uint64_t>(st.st_ino);
+  identity->links = static_cast<uint32_t>(st.st_nlink);
+  identity->reparseTag = f->reparseTag;
+  return true;
 }
 
 size_t SimPlatform::readFile(FileHandle file, void* buffer, size_t size) {
@@ -447,6 +471,7 @@ size_t SimPlatform::readFile(FileHandle file, void* buffer, size_t size) {
 
 bool SimPlatform::writeFile(FileHandle file, const void* data, size_t size) {
   auto* f = static_cast<File*>(file);
+  if (f->reparseTag != 0) return fail(kErrorAccessDenied);
   auto limit = writeLimits_.find(f->hostPath);
   size_t allowed = size;
   if (limit != writeLimits_.end()) {

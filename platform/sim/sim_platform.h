@@ -80,6 +80,15 @@ class SimPlatform : public Platform {
   // Runs `action` (another program at work) right before the next
   // openReadLocked looks at its file.
   void beforeNextLockedOpen(std::function<void()> action) { beforeLockedOpen_ = std::move(action); }
+  // The file is a reparse point with this tag that is no link (a cloud or
+  // deduplication tag): opened itself, as openAppend opens it, it bypasses
+  // the filter that shows the file's data, so writes through that handle
+  // fail with kErrorAccessDenied.
+  void setReparseTag(const std::string& path, uint32_t tag) { reparseTags_[hostPath(path)] = tag; }
+  // Runs `action` right before the next openAppendThrough.
+  void beforeNextOpenThrough(std::function<void()> action) {
+    beforeOpenThrough_ = std::move(action);
+  }
   // The file (or the link itself) is held by openReadLocked: writing,
   // moving or deleting it fails with kErrorSharingViolation.
   bool isLocked(const std::string& path) const;
@@ -152,8 +161,9 @@ class SimPlatform : public Platform {
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
+  FileHandle openAppendThrough(const char* path) override;
   FileHandle openReadLocked(const char* path) override;
-  bool isLinked(FileHandle file) override;
+  bool identifyFile(FileHandle file, FileIdentity* identity) override;
   size_t readFile(FileHandle file, void* buffer, size_t size) override;
   bool writeFile(FileHandle file, const void* data, size_t size) override;
   bool seekFile(FileHandle file, uint64_t offset) override;
@@ -225,7 +235,9 @@ class SimPlatform : public Platform {
   uint32_t copyPartWayError_ = 0;
   uint32_t moveError_ = 0;
   uint32_t deleteError_ = 0;
-  std::set<std::string> refusingDirectories_;  // host paths
+  std::set<std::string> refusingDirectories_;    // host paths
+  std::map<std::string, uint32_t> reparseTags_;  // host paths
+  std::function<void()> beforeOpenThrough_;
   bool refusesNewFile(const std::string& hostFile) const;
   uint32_t createDirectoryError_ = 0;
   uint32_t tempFileNameError_ = 0;

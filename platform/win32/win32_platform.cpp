@@ -2,8 +2,10 @@
 
 #include <windows.h>
 #include <setupapi.h>
+#include <winioctl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/kernel_function.h"
@@ -136,15 +138,36 @@ FileHandle Win32Platform::openAppend(const char* path) {
                             nullptr));
 }
 
+FileHandle Win32Platform::openAppendThrough(const char* path) {
+  return fileOf(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 FileHandle Win32Platform::openReadLocked(const char* path) {
   return fileOf(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-bool Win32Platform::isLinked(FileHandle file) {
+// The tag is the first field of the reparse data (REPARSE_GUID_DATA_BUFFER).
+// FSCTL_GET_REPARSE_POINT works on a handle of any access and on every
+// Windows from 2000 on; the buffer holds the largest data there can be.
+bool Win32Platform::identifyFile(FileHandle file, FileIdentity* identity) {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(handleOf(file), &info)) return true;
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
+  if (!GetFileInformationByHandle(handleOf(file), &info)) return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  identity->links = info.nNumberOfLinks;
+  identity->reparseTag = 0;
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+  void* data = LocalAlloc(LMEM_FIXED, MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  if (!data) return false;
+  DWORD got = 0;
+  const bool read = DeviceIoControl(handleOf(file), FSCTL_GET_REPARSE_POINT, nullptr, 0, data,
+                                    MAXIMUM_REPARSE_DATA_BUFFER_SIZE, &got, nullptr) &&
+                    got >= sizeof(DWORD);
+  if (read) std::memcpy(&identity->reparseTag, data, sizeof(DWORD));
+  LocalFree(data);
+  return read;
 }
 
 size_t Win32Platform::readFile(FileHandle file, void* buffer, size_t size) {

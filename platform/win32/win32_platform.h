@@ -24,8 +24,9 @@ class Win32Platform : public Platform {
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
+  FileHandle openAppendThrough(const char* path) override;
   FileHandle openReadLocked(const char* path) override;
-  bool isLinked(FileHandle file) override;
+  bool identifyFile(FileHandle file, FileIdentity* identity) override;
   size_t readFile(FileHandle file, void* buffer, size_t size) override;
   bool writeFile(FileHandle file, const void* data, size_t size) override;
   bool seekFile(FileHandle file, uint64_t offset) override;

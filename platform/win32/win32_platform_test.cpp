@@ -104,22 +104,40 @@ TEST_F(Win32PlatformTest, AppendSharesReadingAndWriting) {
 }
 
 // Wine reports a Unix hard link's count; it cannot make a Windows symbolic
-// link, so the reparse-point half is the simulation's alone.
-TEST_F(Win32PlatformTest, AppendedFileWithASecondNameIsLinked) {
+// link or another reparse point, so the reparse tags are the simulation's
+// alone.
+TEST_F(Win32PlatformTest, FileIdentityCountsNamesAndTellsFilesApart) {
   std::string path = tempDir() + "lw-linked.txt";
   std::string second = tempDir() + "lw-second-name.txt";
+  std::string other = tempDir() + "lw-other.txt";
   FileHandle file = win32.openAppend(path.c_str());
   ASSERT_NE(file, nullptr);
-  EXPECT_FALSE(win32.isLinked(file));
+  FileIdentity first;
+  ASSERT_TRUE(win32.identifyFile(file, &first));
+  EXPECT_EQ(first.links, 1u);
+  EXPECT_EQ(first.reparseTag, 0u);
+  EXPECT_FALSE(isLinked(file));
   ASSERT_TRUE(CreateHardLinkA(second.c_str(), path.c_str(), nullptr));
-  EXPECT_TRUE(win32.isLinked(file));
+  EXPECT_TRUE(isLinked(file));
   win32.closeFile(file);
-  file = win32.openAppend(second.c_str());
-  ASSERT_NE(file, nullptr);
-  EXPECT_TRUE(win32.isLinked(file));
-  win32.closeFile(file);
-  win32.deleteFile(second.c_str());
-  win32.deleteFile(path.c_str());
+
+  FileHandle byName = win32.openAppendThrough(second.c_str());
+  FileHandle another = win32.openAppend(other.c_str());
+  ASSERT_NE(byName, nullptr);
+  ASSERT_NE(another, nullptr);
+  FileIdentity same;
+  FileIdentity different;
+  ASSERT_TRUE(win32.identifyFile(byName, &same));
+  ASSERT_TRUE(win32.identifyFile(another, &different));
+  EXPECT_EQ(same.links, 2u);
+  EXPECT_EQ(same.volume, first.volume);
+  EXPECT_EQ(same.index, first.index);
+  EXPECT_NE(different.index, first.index);
+  win32.closeFile(byName);
+  win32.closeFile(another);
+  EXPECT_EQ(win32.openAppendThrough((tempDir() + "lw-none.txt").c_str()), nullptr);
+  EXPECT_EQ(win32.lastError(), kErrorFileNotFound);
+  for (const std::string& name : {second, path, other}) win32.deleteFile(name.c_str());
 }
 
 // What was read through a locked handle is what Setup installs: nobody can
@@ -136,7 +154,7 @@ TEST_F(Win32PlatformTest, LockedFileCanBeReadAndInstalledButNotChanged) {
 
   FileHandle held = win32.openReadLocked(path.c_str());
   ASSERT_NE(held, nullptr);
-  EXPECT_FALSE(win32.isLinked(held));
+  EXPECT_FALSE(isLinked(held));
   char got[64] = {};
   EXPECT_EQ(win32.readFile(held, got, sizeof got), bytes.size());
   EXPECT_EQ(std::string(got), bytes);
