@@ -44,7 +44,9 @@ asan: deps
 
 windows: win32 win64
 
-win32: deps
+# The 32-bit program carries the image hash of the 64-bit one it hands
+# over to, so the 64-bit build comes first.
+win32: deps win64
 	$(call configure_and_build,$(CMAKE_WIN32),win32)
 
 win64: deps

@@ -33,7 +33,9 @@ int WINAPI WinMain(HINSTANCE moduleHandle, HINSTANCE, LPSTR, int) {
 #ifndef _WIN64
   lw::Win32HandOverHost handOver;
   int exitCode = lw::ExitCompleted;
-  if (lw::handOverTo64Bit(handOver, &exitCode) == lw::HandOver::HandedOver) return exitCode;
+  if (lw::handOverTo64Bit(handOver, lw::kProgram64Pin, &exitCode) == lw::HandOver::HandedOver) {
+    return exitCode;
+  }
 #endif
   lw::Win32WizardStages stages(moduleHandle);
   return lw::runSequence(stages);

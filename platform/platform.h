@@ -29,6 +29,7 @@ enum : uint32_t {
   kErrorInsufficientBuffer = 122,
   kErrorAlreadyExists = 183,
   kErrorMoreData = 234,
+  kErrorElevationRequired = 740,
   kErrorNoUnicodeTranslation = 1113,
 };
 

@@ -17,8 +17,9 @@ build() {
     -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain.cmake" >/dev/null
   cmake --build "build/$dir" -j "$jobs" --target "$@" -- --no-print-directory >/dev/null
 }
-build win32 mingw-w64-i686 Linkwright linkwright-infpatch
+# The 64-bit program first: the 32-bit one is pinned to its image hash.
 build win64 mingw-w64-x86_64 Linkwright
+build win32 mingw-w64-i686 Linkwright linkwright-infpatch
 
 stage=build/dist/$name
 rm -rf build/dist

@@ -66,6 +66,8 @@ const Message kMessages[] = {
     {87, "The parameter is incorrect.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
     {183, "Cannot create a file when that file already exists.\r\n"},
+    {206, "The filename or extension is too long.\r\n"},
+    {740, "The requested operation requires elevation.\r\n"},
     {0xE0000100,
      "The INF or the device information set or element does not have an associated install "
      "class.\r\n"},

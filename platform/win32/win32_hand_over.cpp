@@ -9,12 +9,19 @@
 
 namespace lw {
 
-namespace {
+// IsWow64Process came with XP SP2; where it is absent, so is WOW64.
+bool Win32HandOverHost::underWow64() {
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  auto isWow64 = kernelFunction<IsWow64ProcessFn>("IsWow64Process");
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
 
 // The 64-bit program's full name in this program's own folder; never the
 // current directory or the search path, where anyone may put a file of that
 // name. A module path that does not fit in MAX_PATH is refused, not cut.
-DWORD siblingProgramPath(char (&path)[MAX_PATH]) {
+uint32_t Win32HandOverHost::program64Path(char (&path)[kHandOverPathSize]) {
+  static_assert(kHandOverPathSize == MAX_PATH, "the path is a Windows one");
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0) return GetLastError();
   if (length >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
@@ -26,20 +33,7 @@ DWORD siblingProgramPath(char (&path)[MAX_PATH]) {
   return ERROR_SUCCESS;
 }
 
-}  // namespace
-
-// IsWow64Process came with XP SP2; where it is absent, so is WOW64.
-bool Win32HandOverHost::underWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  auto isWow64 = kernelFunction<IsWow64ProcessFn>("IsWow64Process");
-  BOOL wow64 = FALSE;
-  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
-}
-
-bool Win32HandOverHost::run64BitProgram(uint32_t* exitCode, uint32_t* error) {
-  char path[MAX_PATH];
-  *error = siblingProgramPath(path);
-  if (*error != ERROR_SUCCESS) return false;
+ChildRun Win32HandOverHost::run(const char* path, uint32_t* exitCode, uint32_t* error) {
   // The command line is the quoted program name alone: no arguments.
   char commandLine[MAX_PATH + 2] = "\"";
   std::strcat(commandLine, path);
@@ -50,26 +44,58 @@ bool Win32HandOverHost::run64BitProgram(uint32_t* exitCode, uint32_t* error) {
   if (!CreateProcessA(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &child)) {
     *error = GetLastError();
-    return false;
+    return ChildRun::NotStarted;
   }
   CloseHandle(child.hThread);
   DWORD code = 0;
-  bool ended = WaitForSingleObject(child.hProcess, INFINITE) == WAIT_OBJECT_0 &&
-               GetExitCodeProcess(child.hProcess, &code);
+  const bool ended = WaitForSingleObject(child.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(child.hProcess, &code);
   if (!ended) *error = GetLastError();
   CloseHandle(child.hProcess);
   *exitCode = code;
-  return ended;
+  return ended ? ChildRun::Ended : ChildRun::NotAwaited;
 }
 
-void Win32HandOverHost::showMissing64BitProgram() {
-  MessageBoxA(nullptr,
-              "This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright "
-              "runs as its 64-bit program, " LW_PROGRAM64_FILE ".\n\n" LW_PROGRAM64_FILE
-              " could not be started. It must stand in the same folder as this program. Copy "
-              "both files from the Linkwright package into one folder and start " LW_PROGRAM32_FILE
-              " again.",
-              "Linkwright", MB_OK | MB_ICONERROR);
+// Each box begins with what the program is and where it stands.
+#define LW_HAND_OVER_INTRO                                                                   \
+  "This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright runs " \
+  "as its 64-bit program, " LW_PROGRAM64_FILE ".\n\n"
+
+void Win32HandOverHost::showFailure(HandOverFailure why) {
+  const char* text = nullptr;
+  switch (why) {
+    case HandOverFailure::Missing:
+      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
+          " could not be started. It must stand in the same folder as this program. Copy both "
+          "files from the Linkwright package into one folder and start " LW_PROGRAM32_FILE
+          " again.";
+      break;
+    case HandOverFailure::NotOurs:
+      text = LW_HAND_OVER_INTRO
+          "The " LW_PROGRAM64_FILE
+          " in the folder of this program is not the one that came with it, so it was not "
+          "started. Copy both files from the same Linkwright package into one folder and "
+          "start " LW_PROGRAM32_FILE " again.";
+      break;
+    case HandOverFailure::PathTooLong:
+      text =
+          LW_HAND_OVER_INTRO "The path of this program's folder is too long for " LW_PROGRAM64_FILE
+                             " to be started from it. Move both files to a folder with a shorter "
+                             "path and start " LW_PROGRAM32_FILE " again.";
+      break;
+    case HandOverFailure::NotElevated:
+      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
+          " must run as administrator, and this program does not. Start " LW_PROGRAM32_FILE
+          " again and allow it to make changes to this computer.";
+      break;
+    case HandOverFailure::CannotStart:
+      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
+          " could not be started. LinkwrightLog.txt in the current folder tells why.";
+      break;
+  }
+  MessageBoxA(nullptr, text, "Linkwright", MB_OK | MB_ICONERROR);
 }
+
+#undef LW_HAND_OVER_INTRO
 
 }  // namespace lw

@@ -8,8 +8,9 @@ namespace lw {
 class Win32HandOverHost : public HandOverHost {
  public:
   bool underWow64() override;
-  bool run64BitProgram(uint32_t* exitCode, uint32_t* error) override;
-  void showMissing64BitProgram() override;
+  uint32_t program64Path(char (&path)[kHandOverPathSize]) override;
+  ChildRun run(const char* path, uint32_t* exitCode, uint32_t* error) override;
+  void showFailure(HandOverFailure why) override;
 };
 
 }  // namespace lw

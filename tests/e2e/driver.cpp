@@ -36,6 +36,9 @@
 //   set-sz ROOT\KEY NAME DATA        write a REG_SZ value (NAME "" for the
 //                                    key's default); ROOT HKEY_CLASSES_ROOT,
 //                                    HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
+//   hold    FILE                     open FILE for writing, as a program
+//                                    still writing it would (others may
+//                                    read and write), until the driver ends
 //   serve                            play steps read from stdin, one per line,
 //                                    arguments separated by tabs, until the
 //                                    line "quit"; after each step its output,
@@ -464,6 +467,12 @@ int runStep(int argc, char** argv) {
   if (command == "set-sz") {
     if (argc < 5) return usage();
     return setStringValue(argv[2], argv[3], argv[4]);
+  }
+  if (command == "hold") {
+    if (argc < 3) return usage();
+    // Closed by Windows when the driver ends.
+    return CreateFileA(argv[2], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr) == INVALID_HANDLE_VALUE;
   }
   if (command == "wait-class" || command == "title-class" || command == "close-class")
     return runClassCommand(command, argc, argv);

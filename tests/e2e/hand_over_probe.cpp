@@ -21,6 +21,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   lw::setPlatform(&win32);
   UnderWow64 host;
   int exitCode = 0;
-  lw::handOverTo64Bit(host, &exitCode);
+  lw::handOverTo64Bit(host, lw::kProgram64Pin, &exitCode);
   return exitCode;
 }
