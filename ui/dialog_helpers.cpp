@@ -82,9 +82,11 @@ StepResult chooseInfFile(HWND owner, char* path, DWORD size) {
   return GetOpenFileNameA(&dialog) ? StepOk : StepFailed;
 }
 
-int showPage(HINSTANCE module, int templateId, DLGPROC procedure) {
-  return static_cast<int>(
-      DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0));
+int showPage(HINSTANCE module, int templateId, DLGPROC procedure, void* context) {
+  return static_cast<int>(DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), nullptr, procedure,
+                                          reinterpret_cast<LPARAM>(context)));
 }
+
+void keepPageContext(HWND page, LPARAM context) { SetWindowLongPtrA(page, DWLP_USER, context); }
 
 }  // namespace lw

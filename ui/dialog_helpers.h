@@ -24,6 +24,17 @@ void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth);
 StepResult chooseInfFile(HWND owner, char* path, DWORD size);
 
 // Shows a modal page from the module's template, with no owner window.
-int showPage(HINSTANCE module, int templateId, DLGPROC procedure);
+// `context` is the page's own state: its procedure keeps it at
+// WM_INITDIALOG (keepPageContext) and reads it back with pageContext.
+int showPage(HINSTANCE module, int templateId, DLGPROC procedure, void* context);
+
+// At WM_INITDIALOG: keeps showPage's context, the message's lParam, in the
+// page's DWLP_USER.
+void keepPageContext(HWND page, LPARAM context);
+
+template <typename Context>
+Context& pageContext(HWND page) {
+  return *reinterpret_cast<Context*>(GetWindowLongPtrA(page, DWLP_USER));
+}
 
 }  // namespace lw

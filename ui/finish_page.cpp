@@ -12,8 +12,6 @@ namespace lw {
 
 namespace {
 
-const InstallJob* finishJob = nullptr;
-
 // ShellExecuteA's results up to this one are errors.
 constexpr INT_PTR kShellExecuteLastError = 32;
 
@@ -23,10 +21,10 @@ void showLogError(HWND page, const char* text) {
   MessageBoxA(page, text, kLogErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
 }
 
-BOOL initFinish(HWND page) {
+BOOL initFinish(HWND page, const InstallJob& job) {
   centerDialog(page);
   SetDlgItemTextA(page, IDC_RESULT_TEXT,
-                  finishJob->succeeded()
+                  job.succeeded()
                       ? "\nInstallation Successful! \n\nYou can now connect your device to this "
                         "computer."
                       : "Installation Failed!");
@@ -62,10 +60,12 @@ BOOL onFinishCommand(HWND page, int id) {
   return FALSE;
 }
 
-INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+// The page's context is the job, read only.
+INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      return initFinish(page);
+      keepPageContext(page, lParam);
+      return initFinish(page, pageContext<const InstallJob>(page));
     case WM_COMMAND:
       return onFinishCommand(page, LOWORD(wParam));
   }
@@ -75,8 +75,7 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 StepResult showFinishPage(HINSTANCE moduleHandle, InstallJob& job) {
-  finishJob = &job;
-  showPage(moduleHandle, IDD_FINISH, finishProc);
+  showPage(moduleHandle, IDD_FINISH, finishProc, &job);
   return StepOk;
 }
 

@@ -17,12 +17,11 @@ namespace lw {
 
 namespace {
 
-// What the page procedures reach during one install_DoPreInstall call.
-struct PreInstallState {
-  HINSTANCE moduleHandle = nullptr;
-  InstallJob* job = nullptr;
+// Both pages' context during one install_DoPreInstall call.
+struct PreInstallContext {
+  HINSTANCE moduleHandle;
+  InstallJob& job;
 };
-PreInstallState state;
 
 constexpr DWORD kBrowseBufferSize = 262;
 constexpr char kErrorCaption[] = "Error";
@@ -47,11 +46,11 @@ class DialogPathFields : public InfPathFields {
 
 // --- Welcome page -----------------------------------------------------------
 
-BOOL initWelcome(HWND page) {
+BOOL initWelcome(HWND page, const PreInstallContext& context) {
   centerDialog(page);
   SetDlgItemTextA(page, IDC_BUILD_CODE, LW_BUILD_CODE);
   CheckDlgButton(page, IDC_GENERIC_DEVICE, BST_UNCHECKED);
-  attachTooltip(state.moduleHandle, GetDlgItem(page, IDC_GENERIC_DEVICE), IDS_GENERIC_DEVICE_TIP,
+  attachTooltip(context.moduleHandle, GetDlgItem(page, IDC_GENERIC_DEVICE), IDS_GENERIC_DEVICE_TIP,
                 350);
   return TRUE;
 }
@@ -78,19 +77,19 @@ bool confirmActiveSync(HWND page) {
   }
 }
 
-void onWelcomeInstall(HWND page) {
+void onWelcomeInstall(HWND page, InstallJob& job) {
   if (!confirmActiveSync(page)) {
     EndDialog(page, Cancel);
     return;
   }
-  state.job->setGenericDevice(IsDlgButtonChecked(page, IDC_GENERIC_DEVICE) == BST_CHECKED);
+  job.setGenericDevice(IsDlgButtonChecked(page, IDC_GENERIC_DEVICE) == BST_CHECKED);
   EndDialog(page, Next);
 }
 
-BOOL onWelcomeCommand(HWND page, int id) {
+BOOL onWelcomeCommand(HWND page, PreInstallContext& context, int id) {
   switch (id) {
     case IDC_INSTALL:
-      onWelcomeInstall(page);
+      onWelcomeInstall(page, context.job);
       return TRUE;
     case IDC_CANCEL:
     case IDCANCEL:
@@ -100,20 +99,21 @@ BOOL onWelcomeCommand(HWND page, int id) {
   return FALSE;
 }
 
-INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK welcomeProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      return initWelcome(page);
+      keepPageContext(page, lParam);
+      return initWelcome(page, pageContext<PreInstallContext>(page));
     case WM_COMMAND:
-      return onWelcomeCommand(page, LOWORD(wParam));
+      return onWelcomeCommand(page, pageContext<PreInstallContext>(page), LOWORD(wParam));
   }
   return FALSE;
 }
 
 // --- INF-selection page -----------------------------------------------------
 
-BOOL initInfSelection(HWND page) {
-  JobInfSources sources(*state.job);
+BOOL initInfSelection(HWND page, InstallJob& job) {
+  JobInfSources sources(job);
   const char* syncPath = sources.infPath(SyncUpdaterIndex);
   if (syncPath) SetDlgItemTextA(page, IDC_SYNC_INF_PATH, syncPath);
   const char* storagePath = sources.infPath(StorageUpdaterIndex);
@@ -122,16 +122,16 @@ BOOL initInfSelection(HWND page) {
   return TRUE;
 }
 
-void onInfBack(HWND page) {
+void onInfBack(HWND page, InstallJob& job) {
   DialogPathFields fields(page);
-  JobInfSources sources(*state.job);
+  JobInfSources sources(job);
   EndDialog(page, leaveInfSelectionBack(fields, sources));
 }
 
 // A field that fails validation is shown and the page stays.
-void onInfInstall(HWND page) {
+void onInfInstall(HWND page, InstallJob& job) {
   DialogPathFields fields(page);
-  JobInfSources sources(*state.job);
+  JobInfSources sources(job);
   InfPathsResult stored = storeInfPaths(fields, sources);
   if (stored.validationMessage) {
     MessageBoxA(page, stored.validationMessage, kErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
@@ -142,46 +142,47 @@ void onInfInstall(HWND page) {
 
 // Starts the file dialog from the updater's stored path, not from the text
 // in the field; a chosen file goes into the field only.
-void onBrowse(HWND page, int index) {
+void onBrowse(HWND page, InstallJob& job, int index) {
   PlatformBuffer path(kBrowseBufferSize);
   if (!path) {
     logText("ERROR: Could not allocate memory for new path.\r\n");
     return;
   }
-  const char* current = JobInfSources(*state.job).infPath(index);
+  const char* current = JobInfSources(job).infPath(index);
   std::snprintf(path.get(), kBrowseBufferSize, "%s", current ? current : "");
   if (chooseInfFile(page, path.get(), kBrowseBufferSize) == StepOk)
     SetDlgItemTextA(page, fieldId(index), path.get());
 }
 
-BOOL onInfCommand(HWND page, int id) {
+BOOL onInfCommand(HWND page, InstallJob& job, int id) {
   switch (id) {
     case IDC_CANCEL:
     case IDCANCEL:
       EndDialog(page, Cancel);
       return TRUE;
     case IDC_BACK:
-      onInfBack(page);
+      onInfBack(page, job);
       return TRUE;
     case IDC_INSTALL:
-      onInfInstall(page);
+      onInfInstall(page, job);
       return TRUE;
     case IDC_SYNC_INF_BROWSE:
-      onBrowse(page, SyncUpdaterIndex);
+      onBrowse(page, job, SyncUpdaterIndex);
       return TRUE;
     case IDC_STORAGE_INF_BROWSE:
-      onBrowse(page, StorageUpdaterIndex);
+      onBrowse(page, job, StorageUpdaterIndex);
       return TRUE;
   }
   return FALSE;
 }
 
-INT_PTR CALLBACK infSelectionProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK infSelectionProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      return initInfSelection(page);
+      keepPageContext(page, lParam);
+      return initInfSelection(page, pageContext<PreInstallContext>(page).job);
     case WM_COMMAND:
-      return onInfCommand(page, LOWORD(wParam));
+      return onInfCommand(page, pageContext<PreInstallContext>(page).job, LOWORD(wParam));
   }
   return FALSE;
 }
@@ -190,9 +191,12 @@ INT_PTR CALLBACK infSelectionProc(HWND page, UINT message, WPARAM wParam, LPARAM
 
 class Win32PreInstallPages : public PreInstallPages {
  public:
-  int showWelcome() override { return showPage(state.moduleHandle, IDD_WELCOME, welcomeProc); }
+  Win32PreInstallPages(HINSTANCE moduleHandle, InstallJob& job) : context_{moduleHandle, job} {}
+  int showWelcome() override {
+    return showPage(context_.moduleHandle, IDD_WELCOME, welcomeProc, &context_);
+  }
   int showInfSelection() override {
-    return showPage(state.moduleHandle, IDD_INF_SELECTION, infSelectionProc);
+    return showPage(context_.moduleHandle, IDD_INF_SELECTION, infSelectionProc, &context_);
   }
   int showInfNotFound(int index) override {
     const char* text = index == SyncUpdaterIndex
@@ -202,14 +206,15 @@ class Win32PreInstallPages : public PreInstallPages {
                              "Please check the location and try again.\n";
     return MessageBoxA(nullptr, text, kErrorCaption, MB_OK);
   }
+
+ private:
+  PreInstallContext context_;
 };
 
 }  // namespace
 
 StepResult install_DoPreInstall(HINSTANCE moduleHandle, InstallJob& job) {
-  state.moduleHandle = moduleHandle;
-  state.job = &job;
-  Win32PreInstallPages pages;
+  Win32PreInstallPages pages(moduleHandle, job);
   JobInfSources sources(job);
   return runPreInstall(pages, sources);
 }

@@ -13,14 +13,15 @@ namespace lw {
 
 namespace {
 
-// What the page procedure and the worker reach during one runInstallStep.
-// The worker alone uses the job between the start and the done message.
-struct InstallStepState {
-  HINSTANCE moduleHandle = nullptr;
-  InstallJob* job = nullptr;
+// The page's context, which the worker is given too. The worker alone uses
+// the job between the start and the done message; it reads the page and
+// the job, the page alone the worker's handle.
+struct InstallStepContext {
+  explicit InstallStepContext(InstallJob& j) : job(j) {}
+  InstallJob& job;
+  HWND page = nullptr;
   HANDLE worker = nullptr;
 };
-InstallStepState state;
 
 class WorkerInstallWork : public JobInstallWork {
  public:
@@ -54,44 +55,47 @@ class Win32WorkerThread : public WorkerThread {
 };
 
 DWORD WINAPI installWorker(LPVOID parameter) {
-  WorkerInstallWork work(*state.job, static_cast<HWND>(parameter));
-  return static_cast<DWORD>(runInstallSequence(*state.job, work));
+  const InstallStepContext& context = *static_cast<const InstallStepContext*>(parameter);
+  WorkerInstallWork work(context.job, context.page);
+  return static_cast<DWORD>(runInstallSequence(context.job, work));
 }
 
-BOOL initProgress(HWND page) {
+BOOL initProgress(HWND page, InstallStepContext& context) {
+  context.page = page;
   centerDialog(page);
   // The worker starts once the page exists and is shown.
   PostMessageA(page, kMsgStartInstall, 0, 0);
   return TRUE;
 }
 
-BOOL startWorker(HWND page) {
-  state.worker = CreateThread(nullptr, 0, installWorker, page, 0, nullptr);
-  if (!state.worker) {
+BOOL startWorker(HWND page, InstallStepContext& context) {
+  context.worker = CreateThread(nullptr, 0, installWorker, &context, 0, nullptr);
+  if (!context.worker) {
     logText("ERROR: Could not spawn install thread.\r\n");
     EndDialog(page, Error);
   }
   return TRUE;
 }
 
-BOOL collectWorker(HWND page) {
-  Win32WorkerThread thread(state.worker);
+BOOL collectWorker(HWND page, InstallStepContext& context) {
+  Win32WorkerThread thread(context.worker);
   int result = awaitWorkerResult(thread);
-  CloseHandle(state.worker);
-  state.worker = nullptr;
+  CloseHandle(context.worker);
+  context.worker = nullptr;
   EndDialog(page, result);
   return TRUE;
 }
 
 // No WM_COMMAND is handled: Enter, Escape and Alt+F4 cannot end the page.
-INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      return initProgress(page);
+      keepPageContext(page, lParam);
+      return initProgress(page, pageContext<InstallStepContext>(page));
     case kMsgStartInstall:
-      return startWorker(page);
+      return startWorker(page, pageContext<InstallStepContext>(page));
     case kMsgInstallDone:
-      return collectWorker(page);
+      return collectWorker(page, pageContext<InstallStepContext>(page));
   }
   return FALSE;
 }
@@ -99,9 +103,8 @@ INT_PTR CALLBACK progressProc(HWND page, UINT message, WPARAM, LPARAM) {
 }  // namespace
 
 StepResult runInstallStep(HINSTANCE moduleHandle, InstallJob& job) {
-  state.moduleHandle = moduleHandle;
-  state.job = &job;
-  int result = showPage(moduleHandle, IDD_PROGRESS, progressProc);
+  InstallStepContext context(job);
+  int result = showPage(moduleHandle, IDD_PROGRESS, progressProc, &context);
   return completeInstallStep(result, job);
 }
 
