@@ -74,7 +74,7 @@ void logRefusal(const char* text, const char* path) {
 
 HandOver endWithBox(HandOverHost& host, HandOverFailure why, int* exitCode) {
   host.showFailure(why);
-  *exitCode = stopRun();
+  *exitCode = static_cast<int>(stopRun());
   return HandOver::HandedOver;
 }
 
@@ -124,7 +124,7 @@ HandOver handOverTo64Bit(HandOverHost& host, const Sha256Digest& pin, int* exitC
       // The 64-bit program runs and shows its own pages: no box over them.
       beginFailedRun();
       logWithSystemText("ERROR: Could not wait for " LW_PROGRAM64_FILE " to end. ", error);
-      *exitCode = stopRun();
+      *exitCode = static_cast<int>(stopRun());
       return HandOver::HandedOver;
     case ChildRun::NotStarted:
       break;

@@ -31,7 +31,7 @@ InstallJob::InstallJob(InstallJob&&) noexcept = default;
 InstallJob& InstallJob::operator=(InstallJob&&) noexcept = default;
 
 StepResult InstallJob::createUpdaters() {
-  if (updatersCreated_) return StepOk;
+  if (updatersCreated_) return StepResult::StepOk;
   // Recorded first, so that a failed attempt is not repeated.
   updatersCreated_ = true;
   // The sync updater comes first: its construction runs the ActiveSync
@@ -39,16 +39,16 @@ StepResult InstallJob::createUpdaters() {
   updaters_[SyncUpdaterIndex] = newUpdater<WceusbshUpdate>();
   if (!updaters_[SyncUpdaterIndex]) {
     logText("ERROR: Could not allocate memory for wceusbsh updator.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   updaters_[StorageUpdaterIndex] = newUpdater<UsbstorUpdate>();
   if (!updaters_[StorageUpdaterIndex]) {
     logText("ERROR: Could not allocate memory for usbstor updator.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   signer_ = std::make_unique<PackageSigner>(kCatalogsInRun);
   for (DeviceDriverUpdate* updater : updaters_) updater->useSigner(signer_.get());
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 DeviceDriverUpdate* InstallJob::updater(int index) const {

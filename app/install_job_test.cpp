@@ -32,7 +32,7 @@ TEST_F(InstallJobTest, NewJobHasDefaultsAndNoUpdaters) {
 TEST_F(InstallJobTest, SyncUpdaterFirstAndOnlyOnce) {
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 6);
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 0);
-  EXPECT_EQ(job.createUpdaters(), 0);
+  EXPECT_EQ(job.createUpdaters(), StepResult::StepOk);
   ASSERT_NE(job.updater(SyncUpdaterIndex), nullptr);
   ASSERT_NE(job.updater(StorageUpdaterIndex), nullptr);
   EXPECT_STREQ(job.updater(SyncUpdaterIndex)->driverName(), "winusb");
@@ -43,26 +43,26 @@ TEST_F(InstallJobTest, SyncUpdaterFirstAndOnlyOnce) {
 
   DeviceDriverUpdate* sync = job.updater(SyncUpdaterIndex);
   const int allocations = sim.allocationsMade();
-  EXPECT_EQ(job.createUpdaters(), 0);
+  EXPECT_EQ(job.createUpdaters(), StepResult::StepOk);
   EXPECT_EQ(sim.allocationsMade(), allocations);
   EXPECT_EQ(job.updater(SyncUpdaterIndex), sync);
 }
 
 TEST_F(InstallJobTest, NoMemoryForSyncUpdaterLeavesBothSlotsEmpty) {
   sim.failAllocation(0);
-  EXPECT_EQ(job.createUpdaters(), 1);
+  EXPECT_EQ(job.createUpdaters(), StepResult::StepFailed);
   EXPECT_EQ(job.updater(SyncUpdaterIndex), nullptr);
   EXPECT_EQ(job.updater(StorageUpdaterIndex), nullptr);
   EXPECT_EQ(log(), "ERROR: Could not allocate memory for wceusbsh updator.\r\n");
   // Not attempted again.
-  EXPECT_EQ(job.createUpdaters(), 0);
+  EXPECT_EQ(job.createUpdaters(), StepResult::StepOk);
   EXPECT_EQ(job.updater(SyncUpdaterIndex), nullptr);
   job.destroyUpdaters();
 }
 
 TEST_F(InstallJobTest, NoMemoryForStorageUpdaterKeepsTheSyncOne) {
   sim.failAllocation(1);
-  EXPECT_EQ(job.createUpdaters(), 1);
+  EXPECT_EQ(job.createUpdaters(), StepResult::StepFailed);
   EXPECT_NE(job.updater(SyncUpdaterIndex), nullptr);
   EXPECT_EQ(job.updater(StorageUpdaterIndex), nullptr);
   EXPECT_EQ(log(),
@@ -76,10 +76,10 @@ TEST_F(InstallJobTest, TeardownRemovesTemporaryCopiesAfterAFailedInstall) {
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 3);
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 1);
   sim.putFile("C:\\windows\\system32\\inf\\wceusbsh.inf", "[Version]\r\n");
-  ASSERT_EQ(job.createUpdaters(), 0);
-  EXPECT_EQ(job.updater(SyncUpdaterIndex)->installInf(), 0);
+  ASSERT_EQ(job.createUpdaters(), StepResult::StepOk);
+  EXPECT_EQ(job.updater(SyncUpdaterIndex)->installInf(), StepResult::StepOk);
   // No stock usbstor.inf: that install fails after its temporary file exists.
-  EXPECT_EQ(job.updater(StorageUpdaterIndex)->installInf(), 1);
+  EXPECT_EQ(job.updater(StorageUpdaterIndex)->installInf(), StepResult::StepFailed);
   job.markFailed();
   EXPECT_EQ(sim.listDirectory("C:\\users\\test\\Temp").size(), 2u);
   closeLog();  // as at process exit: the teardown writes nothing

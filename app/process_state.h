@@ -15,7 +15,7 @@ struct ProcessState {
   FileHandle logFile = nullptr;
   // Probed once per process: ActiveSync installed or upgraded meanwhile is
   // seen by the next run.
-  ActiveSyncGen activeSyncGen = NotProbed;
+  ActiveSyncGen activeSyncGen = ActiveSyncGen::NotProbed;
   // "wceusbsh", or "winusb" once a sync updater was built under ActiveSync 6.
   const char* syncDriverName = "wceusbsh";
   // The process's one job; its updaters are destroyed at process exit.

@@ -37,7 +37,7 @@ void writeBanner() {
 ExitCode stopRun() {
   logText(kAborted);
   closeLog();
-  return ExitStopped;
+  return ExitCode::ExitStopped;
 }
 
 void formatBannerTime(const std::tm* when, char (&text)[32]) {
@@ -65,14 +65,14 @@ ExitCode runSequence(WizardStages& stages) {
   writeBanner();
   InstallJob& job = processJob();
   std::atexit(destroyProcessUpdaters);
-  if (job.createUpdaters() != StepOk) return stopRun();
-  if (stages.preInstall(job) != StepOk) return stopRun();
+  if (job.createUpdaters() != StepResult::StepOk) return stopRun();
+  if (stages.preInstall(job) != StepResult::StepOk) return stopRun();
   // An install step that could not finish its work is a failed install:
   // the finish page must not report success for it.
-  if (stages.installStep(job) != StepOk) job.markFailed();
+  if (stages.installStep(job) != StepResult::StepOk) job.markFailed();
   stages.finishPage(job);
   closeLog();
-  return ExitCompleted;
+  return ExitCode::ExitCompleted;
 }
 
 }  // namespace lw

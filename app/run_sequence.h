@@ -21,7 +21,7 @@ class WizardStages {
 };
 
 // The process exit code.
-enum ExitCode : int {
+enum class ExitCode : int {
   ExitCompleted = 0,  // the run reached the install step
   ExitStopped = 1,    // the run stopped before it
 };

@@ -14,8 +14,8 @@ namespace {
 using RunSequenceTest = SimTest;
 
 struct RecordingStages : WizardStages {
-  StepResult preResult = StepOk;
-  StepResult installResult = StepOk;
+  StepResult preResult = StepResult::StepOk;
+  StepResult installResult = StepResult::StepOk;
   std::vector<std::string> calls;
   bool succeededAtFinish = true;
   StepResult preInstall(InstallJob&) override {
@@ -30,7 +30,7 @@ struct RecordingStages : WizardStages {
   StepResult finishPage(InstallJob& job) override {
     calls.push_back("finish");
     succeededAtFinish = job.succeeded();
-    return StepOk;
+    return StepResult::StepOk;
   }
 };
 
@@ -58,7 +58,7 @@ TEST_F(RunSequenceTest, BannerThenStagesInOrderAndExitZero) {
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 4);
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 5);
   RecordingStages stages;
-  EXPECT_EQ(runSequence(stages), 0);
+  EXPECT_EQ(runSequence(stages), ExitCode::ExitCompleted);
   EXPECT_EQ(stages.calls, (std::vector<std::string>{"pre", "install", "finish"}));
   EXPECT_TRUE(stages.succeededAtFinish);
   // Creating the updaters probes ActiveSync right after the banner.
@@ -72,8 +72,8 @@ TEST_F(RunSequenceTest, StoppedPreInstallEndsWithAbortLineAndExitOne) {
   sim.setLocalTime(june3());
   sim.putFile("C:\\work\\LinkwrightLog.txt", "earlier run\r\n");
   RecordingStages stages;
-  stages.preResult = StepFailed;
-  EXPECT_EQ(runSequence(stages), 1);
+  stages.preResult = StepResult::StepFailed;
+  EXPECT_EQ(runSequence(stages), ExitCode::ExitStopped);
   EXPECT_EQ(stages.calls, std::vector<std::string>{"pre"});
   EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
             "earlier run\r\n" + std::string(kBanner) +
@@ -84,7 +84,7 @@ TEST_F(RunSequenceTest, UpdaterThatCannotBeCreatedEndsTheRunBeforeAnyPage) {
   sim.setLocalTime(june3());
   sim.failAllocation(1);  // the log's path comes first, then the sync updater
   RecordingStages stages;
-  EXPECT_EQ(runSequence(stages), 1);
+  EXPECT_EQ(runSequence(stages), ExitCode::ExitStopped);
   EXPECT_TRUE(stages.calls.empty());
   EXPECT_EQ(sim.fileText("C:\\work\\LinkwrightLog.txt"),
             std::string(kBanner) +
@@ -94,19 +94,19 @@ TEST_F(RunSequenceTest, UpdaterThatCannotBeCreatedEndsTheRunBeforeAnyPage) {
 
 TEST_F(RunSequenceTest, InstallStepThatCouldNotFinishIsReportedAsFailure) {
   RecordingStages stages;
-  stages.installResult = StepFailed;
-  EXPECT_EQ(runSequence(stages), 0);
+  stages.installResult = StepResult::StepFailed;
+  EXPECT_EQ(runSequence(stages), ExitCode::ExitCompleted);
   EXPECT_FALSE(stages.succeededAtFinish);
 }
 
 TEST_F(RunSequenceTest, UnopenableLogChangesNothingButTheLog) {
   sim.makeDirectory("C:\\work\\LinkwrightLog.txt");
   RecordingStages stages;
-  EXPECT_EQ(runSequence(stages), 0);
+  EXPECT_EQ(runSequence(stages), ExitCode::ExitCompleted);
   EXPECT_EQ(stages.calls.size(), 3u);
   RecordingStages cancelled;
-  cancelled.preResult = StepFailed;
-  EXPECT_EQ(runSequence(cancelled), 1);
+  cancelled.preResult = StepResult::StepFailed;
+  EXPECT_EQ(runSequence(cancelled), ExitCode::ExitStopped);
 }
 
 TEST(BannerTimeTest, DayAlwaysHasTwoDigitsAndLineEndsWithLfAlone) {

@@ -5,7 +5,7 @@
 
 namespace lw {
 
-enum StepResult : int {
+enum class StepResult : int {
   StepOk = 0,
   StepFailed = 1,
 };

@@ -32,11 +32,11 @@ int WINAPI WinMain(HINSTANCE moduleHandle, HINSTANCE, LPSTR, int) {
   lw::setPlatform(&win32);
 #ifndef _WIN64
   lw::Win32HandOverHost handOver;
-  int exitCode = lw::ExitCompleted;
+  int exitCode = static_cast<int>(lw::ExitCode::ExitStopped);
   if (lw::handOverTo64Bit(handOver, lw::kProgram64Pin, &exitCode) == lw::HandOver::HandedOver) {
     return exitCode;
   }
 #endif
   lw::Win32WizardStages stages(moduleHandle);
-  return lw::runSequence(stages);
+  return static_cast<int>(lw::runSequence(stages));
 }

@@ -43,7 +43,7 @@ void BM_PatchInf(benchmark::State& state) {
   for (auto _ : state) {
     lw::VendorPatchTable table(lw::VendorTableKind::Storage);
     table.applyGen60Adjustment();
-    if (lw::patchInfFile(table.table(), output().c_str(), in.c_str()) != lw::PatchOk) {
+    if (lw::patchInfFile(table.table(), output().c_str(), in.c_str()) != lw::PatchResult::PatchOk) {
       state.SkipWithError("patch failed");
       break;
     }

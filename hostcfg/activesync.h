@@ -7,7 +7,7 @@
 
 namespace lw {
 
-enum ActiveSyncGen : int32_t {
+enum class ActiveSyncGen : int32_t {
   NotProbed = 0,
   NotFound = 1,
   Unsupported = 2,  // below 3.1
@@ -28,7 +28,7 @@ long openActiveSyncMachineKey(RegKey* key);
 // Reads, logs and classifies the installed version once per process.
 ActiveSyncGen probeActiveSync();
 
-enum UsbSettingResult : int {
+enum class UsbSettingResult : int {
   UsbOk = 0,               // USB was already allowed, or is now
   UsbWriteFailed = 1,      // the bit was missing and could not be written
   UsbNotConfigurable = 4,  // no key, or no DWORD value, to change

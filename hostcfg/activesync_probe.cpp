@@ -27,26 +27,26 @@ bool readVersion(RegKey key, const char* name, uint32_t* value, uint32_t* type) 
 }
 
 ActiveSyncGen classify(uint32_t major, uint32_t minor) {
-  if (major < 3) return Unsupported;
+  if (major < 3) return ActiveSyncGen::Unsupported;
   if (major == 3) {
-    if (minor == 0) return Unsupported;
-    return minor <= 5 ? Gen31 : Gen36;
+    if (minor == 0) return ActiveSyncGen::Unsupported;
+    return minor <= 5 ? ActiveSyncGen::Gen31 : ActiveSyncGen::Gen36;
   }
-  return major <= 5 ? Gen36 : Gen60;
+  return major <= 5 ? ActiveSyncGen::Gen36 : ActiveSyncGen::Gen60;
 }
 
 }  // namespace
 
 ActiveSyncGen probeActiveSync() {
   ActiveSyncGen& cachedGen = processState().activeSyncGen;
-  if (cachedGen != NotProbed) return cachedGen;
+  if (cachedGen != ActiveSyncGen::NotProbed) return cachedGen;
   // Every failure below leaves NotFound behind, so it is not retried.
-  cachedGen = NotFound;
+  cachedGen = ActiveSyncGen::NotFound;
 
   RegKey key = nullptr;
   if (openActiveSyncMachineKey(&key) != kErrorSuccess) {
     logText("ERROR: Could not locate ActiveSync\r\n");
-    return NotFound;
+    return ActiveSyncGen::NotFound;
   }
   uint32_t major = 0, minor = 0, majorType = 0, minorType = 0;
   const char* failure = nullptr;
@@ -61,7 +61,7 @@ ActiveSyncGen probeActiveSync() {
   if (failure) {
     logText(failure);
     platform().closeKey(key);
-    return NotFound;
+    return ActiveSyncGen::NotFound;
   }
 
   logText("ActiveSync major version is ");
@@ -71,7 +71,8 @@ ActiveSyncGen probeActiveSync() {
   logText("\r\n");
 
   cachedGen = classify(major, minor);
-  if (cachedGen == Unsupported) logText("WARNING: Unsupported ActiveSync version.\r\n");
+  if (cachedGen == ActiveSyncGen::Unsupported)
+    logText("WARNING: Unsupported ActiveSync version.\r\n");
   platform().closeKey(key);
   return cachedGen;
 }

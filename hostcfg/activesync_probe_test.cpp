@@ -23,7 +23,7 @@ TEST_F(ActiveSyncProbeTest, KeyPathIsTheSharedConstant) {
 
 TEST_F(ActiveSyncProbeTest, Version30IsUnsupportedAfterBothVersionLines) {
   putVersion(3, 0);
-  EXPECT_EQ(probeActiveSync(), Unsupported);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Unsupported);
   EXPECT_EQ(log(),
             "ActiveSync major version is 3\r\n"
             "ActiveSync minor version is 0\r\n"
@@ -48,36 +48,40 @@ TEST_P(ActiveSyncClassTest, ClassifiesByUnsignedMajorAndMinor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ActiveSyncClassTest,
-                         ::testing::Values(Classified{0, 9, Unsupported},
-                                           Classified{2, 99, Unsupported}, Classified{3, 1, Gen31},
-                                           Classified{3, 5, Gen31}, Classified{3, 6, Gen36},
-                                           Classified{3, 0xFFFFFFFFu, Gen36},
-                                           Classified{4, 5, Gen36}, Classified{5, 0, Gen36},
-                                           Classified{6, 0, Gen60}, Classified{6, 1, Gen60},
-                                           Classified{0xFFFFFFFFu, 0, Gen60}));
+                         ::testing::Values(Classified{0, 9, ActiveSyncGen::Unsupported},
+                                           Classified{2, 99, ActiveSyncGen::Unsupported},
+                                           Classified{3, 1, ActiveSyncGen::Gen31},
+                                           Classified{3, 5, ActiveSyncGen::Gen31},
+                                           Classified{3, 6, ActiveSyncGen::Gen36},
+                                           Classified{3, 0xFFFFFFFFu, ActiveSyncGen::Gen36},
+                                           Classified{4, 5, ActiveSyncGen::Gen36},
+                                           Classified{5, 0, ActiveSyncGen::Gen36},
+                                           Classified{6, 0, ActiveSyncGen::Gen60},
+                                           Classified{6, 1, ActiveSyncGen::Gen60},
+                                           Classified{0xFFFFFFFFu, 0, ActiveSyncGen::Gen60}));
 
 TEST_F(ActiveSyncProbeTest, HugeMajorIsGen60AndLoggedSigned) {
   putVersion(0xFFFFFFFFu, 2);
-  EXPECT_EQ(probeActiveSync(), Gen60);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen60);
   EXPECT_EQ(log(), "ActiveSync major version is -1\r\nActiveSync minor version is 2\r\n");
 }
 
 TEST_F(ActiveSyncProbeTest, MissingKeyLogsOnceAndIsNeverRetried) {
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   putVersion(6, 0);  // installed meanwhile: not seen until the next run
   int reads = sim.registryReads();
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(sim.registryReads(), reads);
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync\r\n");
 }
 
 TEST_F(ActiveSyncProbeTest, LaterCallsReturnTheCacheWithoutRegistryOrLog) {
   putVersion(4, 0);
-  EXPECT_EQ(probeActiveSync(), Gen36);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen36);
   const std::string first = log();
   const int reads = sim.registryReads();
-  EXPECT_EQ(probeActiveSync(), Gen36);
-  EXPECT_EQ(probeActiveSync(), Gen36);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen36);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen36);
   EXPECT_EQ(sim.registryReads(), reads);
   EXPECT_EQ(log(), first);
 }
@@ -86,7 +90,7 @@ TEST_F(ActiveSyncProbeTest, ShortStringMajorIsAProblemOfInterpretation) {
   sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", kRegSz,
                std::string("4\0", 2));
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 0);
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(log(), "ERROR: Problem interpreting ActiveSync's version.\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
 }
@@ -95,14 +99,14 @@ TEST_F(ActiveSyncProbeTest, LongStringMajorFailsItsQuery) {
   sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", kRegSz,
                std::string("4.00\0", 5));
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", 0);
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync's major version.\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
 }
 
 TEST_F(ActiveSyncProbeTest, TypesAreJudgedOnlyAfterBothReads) {
   sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", kRegBinary, "\x04");
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync's minor version.\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
 }
@@ -111,14 +115,14 @@ TEST_F(ActiveSyncProbeTest, MinorOfWrongTypeIsAProblemOfInterpretation) {
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "MajorVersion", 6);
   sim.putValue(RegRoot::LocalMachine, activeSyncKeyPath, "MinorVersion", kRegBinary,
                std::string(4, '\0'));
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(log(), "ERROR: Problem interpreting ActiveSync's version.\r\n");
 }
 
 TEST_F(ActiveSyncProbeTest, UnreadableKeyIsNotFound) {
   putVersion(6, 0);
   sim.denyKey(RegRoot::LocalMachine, activeSyncKeyPath);
-  EXPECT_EQ(probeActiveSync(), NotFound);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::NotFound);
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
 }
@@ -127,7 +131,7 @@ TEST_F(ActiveSyncProbeTest, UnreadableKeyIsNotFound) {
 TEST_F(ActiveSyncProbeTest, OnlyThe32BitViewsKeyIsReadThroughThatView) {
   useThe32BitView();
   putVersion(4, 5);
-  EXPECT_EQ(probeActiveSync(), Gen36);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen36);
   EXPECT_EQ(log(), "ActiveSync major version is 4\r\nActiveSync minor version is 5\r\n");
   EXPECT_EQ(sim.keyOpenings(), (std::vector<std::string>{
                                    "open HKLM\\Software\\Microsoft\\Windows CE Services 0x20019",
@@ -140,7 +144,7 @@ TEST_F(ActiveSyncProbeTest, The64BitViewWinsOverThe32BitOne) {
   putVersion(4, 5);
   activeSyncKey = activeSyncKeyPath;
   putVersion(6, 1);
-  EXPECT_EQ(probeActiveSync(), Gen60);
+  EXPECT_EQ(probeActiveSync(), ActiveSyncGen::Gen60);
 }
 
 }  // namespace

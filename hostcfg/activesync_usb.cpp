@@ -26,20 +26,21 @@ UsbSettingResult enableActiveSyncUsb() {
   if (platform().openKey(RegRoot::CurrentUser, activeSyncKeyPath, kUsbKeyAccess, &key) !=
       kErrorSuccess) {
     logText("ERROR: Could not locate ActiveSync registry key\r\n");
-    return UsbNotConfigurable;
+    return UsbSettingResult::UsbNotConfigurable;
   }
   uint32_t allowed = 0;
   uint32_t size = sizeof allowed;
   uint32_t type = 0;
   if (platform().queryValue(key, kConnectTypes, &type, &allowed, &size) != kErrorSuccess) {
     return finish(key, "WARNING: Could not locate ActiveSync's allowed connect types.\r\n",
-                  UsbNotConfigurable);
+                  UsbSettingResult::UsbNotConfigurable);
   }
   if (type != kRegDword) {
     return finish(key, "WARNING: Problem interpreting ActiveSync's allowed connect types.\r\n",
-                  UsbNotConfigurable);
+                  UsbSettingResult::UsbNotConfigurable);
   }
-  if (allowed & kUsbAllowed) return finish(key, "ActiveSync allows USB connections.\r\n", UsbOk);
+  if (allowed & kUsbAllowed)
+    return finish(key, "ActiveSync allows USB connections.\r\n", UsbSettingResult::UsbOk);
 
   logText(
       "ActiveSync is not configured to allow USB connections.\r\n"
@@ -52,9 +53,9 @@ UsbSettingResult enableActiveSyncUsb() {
                   "ERROR: Could not configure ActiveSync to allow USB connections.\r\n"
                   "       User should manually enable USB in ActiveSync connection\r\n"
                   "       settings.\r\n",
-                  UsbWriteFailed);
+                  UsbSettingResult::UsbWriteFailed);
   }
-  return finish(key, "Automatic configure successful!\r\n", UsbOk);
+  return finish(key, "Automatic configure successful!\r\n", UsbSettingResult::UsbOk);
 }
 
 }  // namespace lw

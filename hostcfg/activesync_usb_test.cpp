@@ -25,7 +25,7 @@ class ActiveSyncUsbTest : public LoggedSimTest {
 TEST_F(ActiveSyncUsbTest, UsbBitAlreadySetWritesNothing) {
   putAllowed(0xFFFFFFF8u);
   sim.refuseValueWrite("ConnectTypesAllowed");  // any write would fail the step
-  EXPECT_EQ(enableActiveSyncUsb(), 0);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbOk);
   EXPECT_EQ(allowed(), 0xFFFFFFF8u);
   EXPECT_EQ(log(), "ActiveSync allows USB connections.\r\n");
   EXPECT_EQ(sim.openKeys(), 0);
@@ -33,7 +33,7 @@ TEST_F(ActiveSyncUsbTest, UsbBitAlreadySetWritesNothing) {
 
 TEST_F(ActiveSyncUsbTest, MissingBitIsSetKeepingTheOthers) {
   putAllowed(0x3);
-  EXPECT_EQ(enableActiveSyncUsb(), 0);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbOk);
   EXPECT_EQ(allowed(), 0xBu);
   EXPECT_EQ(sim.keyOpenings(), std::vector<std::string>{
                                    "open HKCU\\Software\\Microsoft\\Windows CE Services 0x2001F"});
@@ -49,7 +49,7 @@ TEST_F(ActiveSyncUsbTest, MissingBitIsSetKeepingTheOthers) {
 TEST_F(ActiveSyncUsbTest, RefusedWriteFailsTheStep) {
   putAllowed(0x1);
   sim.refuseValueWrite("ConnectTypesAllowed");
-  EXPECT_EQ(enableActiveSyncUsb(), 1);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbWriteFailed);
   EXPECT_EQ(allowed(), 0x1u);
   EXPECT_EQ(log(),
             "ActiveSync is not configured to allow USB connections.\r\n"
@@ -64,7 +64,7 @@ TEST_F(ActiveSyncUsbTest, ValueOfAnotherTypeIsLeftAlone) {
   for (uint32_t type : {kRegSz, kRegBinary}) {
     sim.putValue(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed", type,
                  std::string("\x01\0", 2));
-    EXPECT_EQ(enableActiveSyncUsb(), 4);
+    EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbNotConfigurable);
     EXPECT_EQ(sim.valueType(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"), type);
     EXPECT_EQ(sim.valueData(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"),
               std::string("\x01\0", 2));
@@ -77,11 +77,11 @@ TEST_F(ActiveSyncUsbTest, ValueOfAnotherTypeIsLeftAlone) {
 
 TEST_F(ActiveSyncUsbTest, MissingOrOverlongValueIsNeitherCreatedNorChanged) {
   sim.putKey(RegRoot::CurrentUser, activeSyncKeyPath);
-  EXPECT_EQ(enableActiveSyncUsb(), 4);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbNotConfigurable);
   EXPECT_FALSE(sim.hasValue(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"));
   sim.putValue(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed", kRegDword,
                std::string(8, '\0'));
-  EXPECT_EQ(enableActiveSyncUsb(), 4);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbNotConfigurable);
   EXPECT_EQ(sim.valueData(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"),
             std::string(8, '\0'));
   EXPECT_EQ(log(),
@@ -92,7 +92,7 @@ TEST_F(ActiveSyncUsbTest, MissingOrOverlongValueIsNeitherCreatedNorChanged) {
 
 TEST_F(ActiveSyncUsbTest, MissingKeyIsAWarningOnlyAndNotCreated) {
   sim.putDword(RegRoot::LocalMachine, activeSyncKeyPath, "ConnectTypesAllowed", 0);
-  EXPECT_EQ(enableActiveSyncUsb(), 4);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbNotConfigurable);
   EXPECT_FALSE(sim.keyExists(RegRoot::CurrentUser, activeSyncKeyPath));
   EXPECT_EQ(log(), "ERROR: Could not locate ActiveSync registry key\r\n");
 }
@@ -101,7 +101,7 @@ TEST_F(ActiveSyncUsbTest, ShortDwordIsWrittenBackWhole) {
   // An empty DWORD written back at its own size would claim success and
   // still leave USB off.
   sim.putValue(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed", kRegDword, "");
-  EXPECT_EQ(enableActiveSyncUsb(), 0);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbOk);
   EXPECT_EQ(sim.valueData(RegRoot::CurrentUser, activeSyncKeyPath, "ConnectTypesAllowed"),
             std::string("\x08\0\0\0", 4));
 }

@@ -120,7 +120,7 @@ TEST_F(CorpusUnderWineTest, PatchedFilesOpenAndListTheVendorModels) {
                      (gen60 ? " gen60" : ""));
         VendorPatchTable table(kind);
         if (gen60) table.applyGen60Adjustment();
-        ASSERT_EQ(patchInfFile(table.table(), out.c_str(), in.c_str()), PatchOk);
+        ASSERT_EQ(patchInfFile(table.table(), out.c_str(), in.c_str()), PatchResult::PatchOk);
         std::vector<ModelLine> models;
         ASSERT_TRUE(readModels(out, &models));
         const auto& expected = kind == VendorTableKind::Sync ? kSyncModels : kStorageModels;

@@ -28,10 +28,10 @@ PatchResult surveyInput(InfSection* table, InfReader* in, bool wide, char* line,
                         int32_t* lineCount) {
   int32_t current = NoSection;
   int32_t number = 0;
-  PatchResult result = PatchOk;
+  PatchResult result = PatchResult::PatchOk;
   while (readInfLine(line, kInfLineCapacity, in, wide, &result)) {
     // Line numbers live in 32 bits; no INF comes near this.
-    if (number == INT32_MAX) return PatchReadError;
+    if (number == INT32_MAX) return PatchResult::PatchReadError;
     ++number;
     trimLineEnd(line);
     if (isSectionHeader(line)) {
@@ -41,33 +41,35 @@ PatchResult surveyInput(InfSection* table, InfReader* in, bool wide, char* line,
       markPresentLines(table, current, line);
     }
   }
-  if (result == PatchReadError) return result;
+  if (result == PatchResult::PatchReadError) return result;
   *lineCount = number;
-  return PatchOk;
+  return PatchResult::PatchOk;
 }
 
 PatchResult copyWithInsertion(InfSection* table, InfReader* in, bool wide, char* line,
                               int32_t lineCount, InfWriter* out) {
-  PatchResult result = PatchOk;
+  PatchResult result = PatchResult::PatchOk;
   for (int32_t copied = 0; copied < lineCount; ++copied) {
     if (!readInfLine(line, kInfLineCapacity, in, wide, &result)) {
-      if (result != PatchOk) return result;
+      if (result != PatchResult::PatchOk) return result;
       break;
     }
-    if (emitPendingRows(table, out, copied) != PatchOk) return PatchIoError;
+    if (emitPendingRows(table, out, copied) != PatchResult::PatchOk)
+      return PatchResult::PatchIoError;
     // A prefix joins the next line, but a header glued to it would be lost
     // to Setup (an empty section followed by the next header).
     if (out->endsWithPrefix() && isSectionHeaderUntrimmed(line) && !out->write("\n")) {
-      return PatchIoError;
+      return PatchResult::PatchIoError;
     }
-    if (!out->write(line)) return PatchIoError;
+    if (!out->write(line)) return PatchResult::PatchIoError;
   }
   // The inserted rows never continue a last line that has no line end.
   out->startNextOnNewLine();
-  if (emitPendingRows(table, out, lineCount) != PatchOk) return PatchIoError;
-  if (emitPendingRows(table, out, -1) != PatchOk) return PatchIoError;
+  if (emitPendingRows(table, out, lineCount) != PatchResult::PatchOk)
+    return PatchResult::PatchIoError;
+  if (emitPendingRows(table, out, -1) != PatchResult::PatchOk) return PatchResult::PatchIoError;
   out->cancelNewLine();
-  return PatchOk;
+  return PatchResult::PatchOk;
 }
 
 }  // namespace
@@ -96,39 +98,40 @@ void markPresentLines(InfSection* table, int32_t sectionId, const char* trimmedL
 }
 
 PatchResult emitPendingRows(InfSection* table, InfWriter* out, int32_t insertionPoint) {
-  if (!table || !out) return PatchBadArgs;
+  if (!table || !out) return PatchResult::PatchBadArgs;
   // One blank line may be owed at a time, shared by the rows of this call.
   bool blankPending = false;
   for (InfSection* row = table; row->name; ++row) {
     if (row->insertAfterLine != insertionPoint) continue;
     if (!row->present) {
-      if (!out->write("\n") || !out->write(row->name) || !out->write("\n")) return PatchIoError;
+      if (!out->write("\n") || !out->write(row->name) || !out->write("\n"))
+        return PatchResult::PatchIoError;
       row->present = true;
       blankPending = true;
     }
     for (uint32_t i = 0; i < row->lineCount; ++i) {
       InfLine& record = row->lines[i];
       if (record.prefix) {
-        if (!out->writePrefix(record.text)) return PatchIoError;
+        if (!out->writePrefix(record.text)) return PatchResult::PatchIoError;
         record.written = true;
         blankPending = false;
       }
       if (!record.written) {
-        if (!out->write(record.text) || !out->write("\n")) return PatchIoError;
+        if (!out->write(record.text) || !out->write("\n")) return PatchResult::PatchIoError;
         record.written = true;
         if (!blankPending) blankPending = row->sectionId == StringsSection;
       }
     }
-    if (blankPending && !out->write("\n")) return PatchIoError;
+    if (blankPending && !out->write("\n")) return PatchResult::PatchIoError;
   }
-  return PatchOk;
+  return PatchResult::PatchOk;
 }
 
 PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* inPath,
                          Sha256Digest* written) {
-  if (!table || !outPath || !inPath) return PatchBadArgs;
+  if (!table || !outPath || !inPath) return PatchResult::PatchBadArgs;
   PlatformBuffer workspace(kWorkspaceSize);
-  if (!workspace) return PatchIoError;
+  if (!workspace) return PatchResult::PatchIoError;
   auto* units = reinterpret_cast<uint16_t*>(workspace.get());
   char* line = workspace.get() + kUnitBufferSize;
   auto* readBuffer = reinterpret_cast<unsigned char*>(line + kInfLineCapacity);
@@ -136,15 +139,16 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
 
   ByteOrderMark mark = probeByteOrderMark(inPath);
   FileHandle inFile = platform().openRead(inPath);
-  if (!inFile) return PatchIoError;
+  if (!inFile) return PatchResult::PatchIoError;
   InfReader in(inFile, readBuffer, kInfReadBufferSize, units);
   uint64_t start = mark.found ? static_cast<uint64_t>(mark.length) : 0;
 
   int32_t lineCount = 0;
-  PatchResult result = in.seek(start) ? PatchOk : PatchReadError;
-  if (result == PatchOk) result = surveyInput(table, &in, mark.found, line, &lineCount);
-  if (result == PatchOk && !in.seek(start)) result = PatchReadError;
-  if (result != PatchOk) {
+  PatchResult result = in.seek(start) ? PatchResult::PatchOk : PatchResult::PatchReadError;
+  if (result == PatchResult::PatchOk)
+    result = surveyInput(table, &in, mark.found, line, &lineCount);
+  if (result == PatchResult::PatchOk && !in.seek(start)) result = PatchResult::PatchReadError;
+  if (result != PatchResult::PatchOk) {
     platform().closeFile(inFile);
     return result;
   }
@@ -152,7 +156,7 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
   FileHandle outFile = platform().openWrite(outPath);
   if (!outFile) {
     platform().closeFile(inFile);
-    return PatchIoError;
+    return PatchResult::PatchIoError;
   }
   // Hashed only when asked: the tool and the benchmarks need no digest.
   Sha256 hash;
@@ -161,8 +165,8 @@ PatchResult patchInfFile(InfPatchTable table, const char* outPath, const char* i
   // A close that loses buffered data must not pass for a complete file.
   bool complete = out.close();
   platform().closeFile(inFile);
-  if (result == PatchOk && !complete) result = PatchIoError;
-  if (result == PatchOk && written) *written = hash.finish();
+  if (result == PatchResult::PatchOk && !complete) result = PatchResult::PatchIoError;
+  if (result == PatchResult::PatchOk && written) *written = hash.finish();
   return result;
 }
 

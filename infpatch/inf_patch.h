@@ -9,7 +9,7 @@
 
 namespace lw {
 
-enum PatchResult : int {
+enum class PatchResult : int {
   PatchOk = 0,
   PatchBadArgs = 3,
   PatchIoError = 25,

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lw::VendorPatchTable table((data[0] & 1) ? lw::VendorTableKind::Storage
                                            : lw::VendorTableKind::Sync);
   if (data[0] & 2) table.applyGen60Adjustment();
-  if (lw::patchInfFile(table.table(), kOut, kIn) != lw::PatchOk) std::abort();
+  if (lw::patchInfFile(table.table(), kOut, kIn) != lw::PatchResult::PatchOk) std::abort();
   bool eightBit = !lw::readsAsWide(input) && input.find('\x1A') == std::string::npos &&
                   input.find('\0') == std::string::npos;
   if (eightBit && !lw::isSubsequence(lw::textModeImage(input), memory.files[kOut])) std::abort();

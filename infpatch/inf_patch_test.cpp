@@ -34,7 +34,8 @@ struct SmallTable {
 
 class InfPatchTest : public SimTest {
  protected:
-  std::string patch(const std::string& input, InfSection* table, PatchResult expected = PatchOk) {
+  std::string patch(const std::string& input, InfSection* table,
+                    PatchResult expected = PatchResult::PatchOk) {
     sim.putFile(kIn, input);
     EXPECT_EQ(patchInfFile(table, kOut, kIn), expected);
     return sim.fileText(kOut);
@@ -233,9 +234,9 @@ TEST_F(InfPatchTest, LineTests) {
 TEST_F(InfPatchTest, MissingArgumentsTouchNothing) {
   SmallTable t;
   sim.putFile(kIn, "[A]\n");
-  EXPECT_EQ(patchInfFile(nullptr, kOut, kIn), PatchBadArgs);
-  EXPECT_EQ(patchInfFile(t.rows, nullptr, kIn), PatchBadArgs);
-  EXPECT_EQ(patchInfFile(t.rows, kOut, nullptr), PatchBadArgs);
+  EXPECT_EQ(patchInfFile(nullptr, kOut, kIn), PatchResult::PatchBadArgs);
+  EXPECT_EQ(patchInfFile(t.rows, nullptr, kIn), PatchResult::PatchBadArgs);
+  EXPECT_EQ(patchInfFile(t.rows, kOut, nullptr), PatchResult::PatchBadArgs);
   EXPECT_FALSE(sim.fileExists(kOut));
   EXPECT_EQ(t.rows[0].insertAfterLine, -1);
   EXPECT_FALSE(t.rows[0].present);
@@ -243,8 +244,8 @@ TEST_F(InfPatchTest, MissingArgumentsTouchNothing) {
 
 TEST_F(InfPatchTest, InputThatCannotBeOpenedCreatesNoOutput) {
   SmallTable t;
-  EXPECT_EQ(patchInfFile(t.rows, kOut, "C:\\work\\missing.inf"), PatchIoError);
-  EXPECT_EQ(patchInfFile(t.rows, kOut, "C:\\work"), PatchIoError);
+  EXPECT_EQ(patchInfFile(t.rows, kOut, "C:\\work\\missing.inf"), PatchResult::PatchIoError);
+  EXPECT_EQ(patchInfFile(t.rows, kOut, "C:\\work"), PatchResult::PatchIoError);
   EXPECT_FALSE(sim.fileExists(kOut));
   EXPECT_FALSE(t.rows[0].present);
 }
@@ -255,21 +256,22 @@ TEST_F(InfPatchTest, OutputFailures) {
     // Not creatable: the survey stays in the table.
     SmallTable t;
     sim.putFile(kIn, input);
-    EXPECT_EQ(patchInfFile(t.rows, "C:\\work\\no\\such\\dir\\out.inf", kIn), PatchIoError);
+    EXPECT_EQ(patchInfFile(t.rows, "C:\\work\\no\\such\\dir\\out.inf", kIn),
+              PatchResult::PatchIoError);
     EXPECT_EQ(t.rows[0].insertAfterLine, 1);
     EXPECT_TRUE(t.lines[0][0].written);
   }
   {
     sim.limitWrites(kOut, 7);
     SmallTable t;
-    EXPECT_EQ(patch(input, t.rows, PatchIoError), "[A]\r\na2");
+    EXPECT_EQ(patch(input, t.rows, PatchResult::PatchIoError), "[A]\r\na2");
   }
   {
     // A failure while copying stops the copy: nothing is appended.
     sim.limitWrites(kOut, 10);
     SmallTable t;
     std::string big(kInfWriteBufferSize + 100, 'b');
-    std::string out = patch(input + big + "\n", t.rows, PatchIoError);
+    std::string out = patch(input + big + "\n", t.rows, PatchResult::PatchIoError);
     EXPECT_EQ(out, "[A]\r\na2\r\na");
     EXPECT_FALSE(t.rows[1].present);
   }
@@ -278,7 +280,7 @@ TEST_F(InfPatchTest, OutputFailures) {
     sim.limitWrites(kOut, SIZE_MAX);
     sim.failCloseOf(kOut);
     SmallTable t;
-    EXPECT_EQ(patch(input, t.rows, PatchIoError).substr(0, 9), "[A]\r\na2\r\n");
+    EXPECT_EQ(patch(input, t.rows, PatchResult::PatchIoError).substr(0, 9), "[A]\r\na2\r\n");
   }
 }
 
@@ -289,7 +291,7 @@ TEST_F(InfPatchTest, DigestIsOfTheBytesOnDisk) {
   sim.putFile(kIn, input);
   SmallTable t;
   Sha256Digest written{};
-  ASSERT_EQ(patchInfFile(t.rows, kOut, kIn, &written), PatchOk);
+  ASSERT_EQ(patchInfFile(t.rows, kOut, kIn, &written), PatchResult::PatchOk);
   const std::string bytes = sim.fileText(kOut);
   Sha256 onDisk;
   onDisk.update(bytes.data(), bytes.size());
@@ -298,7 +300,7 @@ TEST_F(InfPatchTest, DigestIsOfTheBytesOnDisk) {
   SmallTable again;
   Sha256Digest untouched{};
   sim.limitWrites(kOut, 10);
-  EXPECT_EQ(patchInfFile(again.rows, kOut, kIn, &untouched), PatchIoError);
+  EXPECT_EQ(patchInfFile(again.rows, kOut, kIn, &untouched), PatchResult::PatchIoError);
   EXPECT_EQ(untouched, Sha256Digest{});
 }
 
@@ -306,7 +308,7 @@ TEST_F(InfPatchTest, NoBuffersMeansNoPatch) {
   SmallTable t;
   sim.putFile(kIn, "[A]\n");
   sim.failAllocation();
-  EXPECT_EQ(patchInfFile(t.rows, kOut, kIn), PatchIoError);
+  EXPECT_EQ(patchInfFile(t.rows, kOut, kIn), PatchResult::PatchIoError);
   EXPECT_FALSE(sim.fileExists(kOut));
 }
 
@@ -321,7 +323,8 @@ TEST(InfPatchConversionTest, AWideLineThatDoesNotConvertIsAReadError) {
   setPlatform(&sim);
   SmallTable t;
   sim.putFile("C:\\work\\in.inf", "\xFF\xFE" + wide("[A]\n"));
-  EXPECT_EQ(patchInfFile(t.rows, "C:\\work\\out.inf", "C:\\work\\in.inf"), PatchReadError);
+  EXPECT_EQ(patchInfFile(t.rows, "C:\\work\\out.inf", "C:\\work\\in.inf"),
+            PatchResult::PatchReadError);
   EXPECT_FALSE(sim.fileExists("C:\\work\\out.inf"));
   setPlatform(nullptr);
 }

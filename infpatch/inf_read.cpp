@@ -44,7 +44,7 @@ bool readWideLine(char* buffer, int capacity, InfReader* stream, PatchResult* re
   units[n] = 0;
   if (platform().wideToAnsi(units, -1, buffer, capacity) == 0) {
     buffer[0] = '\0';
-    *result = PatchReadError;
+    *result = PatchResult::PatchReadError;
     return false;
   }
   return true;
@@ -90,10 +90,10 @@ ByteOrderMark probeByteOrderMark(const char* path) {
 
 bool readInfLine(char* buffer, int capacity, InfReader* stream, bool wide, PatchResult* result) {
   if (!buffer || capacity < 1) {
-    *result = PatchBadArgs;
+    *result = PatchResult::PatchBadArgs;
     return false;
   }
-  *result = PatchOk;
+  *result = PatchResult::PatchOk;
   buffer[0] = '\0';
   if (!stream) return false;
   return wide ? readWideLine(buffer, capacity, stream, result)

@@ -14,7 +14,7 @@ class VendorTableTest : public SimTest {
     VendorPatchTable table(kind);
     if (gen60) table.applyGen60Adjustment();
     sim.putFile(kIn, input);
-    EXPECT_EQ(patchInfFile(table.table(), kOut, kIn), PatchOk);
+    EXPECT_EQ(patchInfFile(table.table(), kOut, kIn), PatchResult::PatchOk);
     return sim.fileText(kOut);
   }
 

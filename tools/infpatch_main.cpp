@@ -51,11 +51,11 @@ bool parseArguments(int argc, char** argv, Arguments* args) {
 
 const char* describe(lw::PatchResult result) {
   switch (result) {
-    case lw::PatchBadArgs:
+    case lw::PatchResult::PatchBadArgs:
       return "bad arguments";
-    case lw::PatchIoError:
+    case lw::PatchResult::PatchIoError:
       return "the input or the output could not be opened or written";
-    case lw::PatchReadError:
+    case lw::PatchResult::PatchReadError:
       return "the input could not be read as an INF";
     default:
       return "failed";
@@ -68,20 +68,22 @@ int main(int argc, char** argv) {
   Arguments args;
   if (!parseArguments(argc, argv, &args)) {
     std::fputs(kUsage, stderr);
-    return lw::PatchBadArgs;
+    return static_cast<int>(lw::PatchResult::PatchBadArgs);
   }
   // Writing the output over the input would destroy the input before the
   // copy reads it.
   if (std::strcmp(args.input, args.output) == 0) {
     std::fputs("linkwright-infpatch: INPUT and OUTPUT must differ\n", stderr);
-    return lw::PatchBadArgs;
+    return static_cast<int>(lw::PatchResult::PatchBadArgs);
   }
   lw::installToolPlatform();
   lw::VendorPatchTable table(args.kind);
   if (args.gen60) table.applyGen60Adjustment();
   lw::PatchResult result = lw::patchInfFile(table.table(), args.output, args.input);
-  if (result != lw::PatchOk) {
-    std::fprintf(stderr, "linkwright-infpatch: %s (%d)\n", describe(result), result);
+  if (result != lw::PatchResult::PatchOk) {
+    std::fprintf(stderr, "linkwright-infpatch: %s (%d)\n", describe(result),
+                 static_cast<int>(result));
   }
-  return result;
+  // The tool's exit code is the engine's result.
+  return static_cast<int>(result);
 }

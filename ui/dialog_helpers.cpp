@@ -23,7 +23,7 @@ static_assert(kOpenFileNameSize == (sizeof(void*) == 8 ? 136 : 76), "open-file r
 StepResult centerDialog(HWND page) {
   HWND reference = GetParent(page);
   if (!reference) reference = GetDesktopWindow();
-  if (!reference) return StepFailed;
+  if (!reference) return StepResult::StepFailed;
   RECT outer{};
   RECT inner{};
   GetWindowRect(reference, &outer);
@@ -36,7 +36,7 @@ StepResult centerDialog(HWND page) {
   HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
   SendMessageA(page, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(page, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth) {
@@ -79,7 +79,7 @@ StepResult chooseInfFile(HWND owner, char* path, DWORD size) {
   dialog.lpstrTitle = "Select a File";
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   dialog.lpstrDefExt = "inf";
-  return GetOpenFileNameA(&dialog) ? StepOk : StepFailed;
+  return GetOpenFileNameA(&dialog) ? StepResult::StepOk : StepResult::StepFailed;
 }
 
 int showPage(HINSTANCE module, int templateId, DLGPROC procedure, void* context) {

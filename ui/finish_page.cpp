@@ -51,7 +51,7 @@ BOOL onFinishCommand(HWND page, int id) {
   switch (id) {
     case IDCANCEL:
     case IDC_EXIT:
-      EndDialog(page, Exit);
+      EndDialog(page, dialogResultOf(PageResult::Exit));
       return TRUE;
     case IDC_VIEW_LOG:
       viewLog(page);
@@ -76,7 +76,7 @@ INT_PTR CALLBACK finishProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
 
 StepResult showFinishPage(HINSTANCE moduleHandle, InstallJob& job) {
   showPage(moduleHandle, IDD_FINISH, finishProc, &job);
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 }  // namespace lw

@@ -15,7 +15,7 @@ WorkerExitCode failInstall(InstallJob& job, InstallWork& work) {
   job.finishSigning();
   job.markFailed();
   work.postDone();
-  return WorkerFailed;
+  return WorkerExitCode::WorkerFailed;
 }
 
 // Both backups are attempted whatever the first one gives; a driver file
@@ -25,7 +25,8 @@ bool backupDrivers(const InstallJob& job, InstallWork& work) {
   for (int index : kUpdaterOrder) {
     if (!job.backupEnabled(index)) continue;
     UpdaterStatus status = work.backupDriver(index);
-    if (status != UpdaterOk && status != UpdaterDriverMissing) ok = false;
+    if (status != UpdaterStatus::UpdaterOk && status != UpdaterStatus::UpdaterDriverMissing)
+      ok = false;
   }
   return ok;
 }
@@ -34,12 +35,12 @@ bool backupDrivers(const InstallJob& job, InstallWork& work) {
 
 UpdaterStatus JobInstallWork::backupDriver(int index) {
   DeviceDriverUpdate* updater = job_.updater(index);
-  return updater ? updater->backupDriver() : UpdaterFailed;
+  return updater ? updater->backupDriver() : UpdaterStatus::UpdaterFailed;
 }
 
-int JobInstallWork::installInf(int index) {
+StepResult JobInstallWork::installInf(int index) {
   DeviceDriverUpdate* updater = job_.updater(index);
-  return updater ? updater->installInf() : StepFailed;
+  return updater ? updater->installInf() : StepResult::StepFailed;
 }
 
 UsbSettingResult JobInstallWork::enableActiveSyncUsb() { return lw::enableActiveSyncUsb(); }
@@ -48,46 +49,52 @@ WorkerExitCode runInstallSequence(InstallJob& job, InstallWork& work) {
   if (!backupDrivers(job, work) && !work.continueAfterBackupFailure())
     return failInstall(job, work);
   for (int index : kUpdaterOrder) {
-    if (work.installInf(index) != StepOk) return failInstall(job, work);
+    if (work.installInf(index) != StepResult::StepOk) return failInstall(job, work);
   }
   job.finishSigning();
   // Without a connection setting to change there is nothing to fail; the
   // setting has already warned.
   UsbSettingResult usb = work.enableActiveSyncUsb();
-  if (usb != UsbOk && usb != UsbNotConfigurable) return failInstall(job, work);
+  if (usb != UsbSettingResult::UsbOk && usb != UsbSettingResult::UsbNotConfigurable)
+    return failInstall(job, work);
   work.postDone();
-  return WorkerSucceeded;
+  return WorkerExitCode::WorkerSucceeded;
 }
 
-int awaitWorkerResult(WorkerThread& thread) {
+PageResult awaitWorkerResult(WorkerThread& thread) {
   for (;;) {
     uint32_t code = kStillActive;
     if (!thread.exitCode(&code)) {
       logText("ERROR: Could not get install thread return value.\r\n");
-      return Error;
+      return PageResult::Error;
     }
-    if (code == WorkerFailed) return InstallFailed;
-    if (code == WorkerSucceeded) return InstallOk;
+    if (code == static_cast<uint32_t>(WorkerExitCode::WorkerFailed)) {
+      return PageResult::InstallFailed;
+    }
+    if (code == static_cast<uint32_t>(WorkerExitCode::WorkerSucceeded)) {
+      return PageResult::InstallOk;
+    }
     if (code != kStillActive) {
       logText("ERROR: Install thread returned unknown value.\r\n");
-      return Error;
+      return PageResult::Error;
     }
     // The worker posts its done message just before it returns.
     thread.pause();
   }
 }
 
-StepResult completeInstallStep(int pageResult, const InstallJob& job) {
-  if (pageResult <= Error) {
+StepResult completeInstallStep(int dialogResult, const InstallJob& job) {
+  const PageResult pageResult = pageResultOf(dialogResult);
+  if (pageResult == PageResult::Error) {
     logText("ERROR: Could not load Update Inf dialog.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
-  if (pageResult == InstallFailed) return StepOk;
+  if (pageResult == PageResult::InstallFailed) return StepResult::StepOk;
   if (!writeGenericDeviceFlags(job.genericDevice())) {
     logText("ERROR: Could not write to registry.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 }  // namespace lw

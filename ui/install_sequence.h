@@ -7,6 +7,7 @@
 #include "app/install_job.h"
 #include "app/step_result.h"
 #include "hostcfg/activesync.h"
+#include "ui/page_result.h"
 #include "updaters/device_driver_update.h"
 
 namespace lw {
@@ -18,8 +19,8 @@ class InstallWork {
  public:
   virtual ~InstallWork() = default;
   virtual UpdaterStatus backupDriver(int index) = 0;
-  // StepOk, or anything else when the INF was not installed.
-  virtual int installInf(int index) = 0;
+  // StepFailed when the INF was not installed.
+  virtual StepResult installInf(int index) = 0;
   virtual UsbSettingResult enableActiveSyncUsb() = 0;
   // Asks whether to go on after a failed backup: true only for "Yes".
   virtual bool continueAfterBackupFailure() = 0;
@@ -31,7 +32,7 @@ class JobInstallWork : public InstallWork {
  public:
   explicit JobInstallWork(InstallJob& job) : job_(job) {}
   UpdaterStatus backupDriver(int index) override;
-  int installInf(int index) override;
+  StepResult installInf(int index) override;
   UsbSettingResult enableActiveSyncUsb() override;
 
  private:
@@ -40,7 +41,7 @@ class JobInstallWork : public InstallWork {
 
 // The install worker's exit code; the progress page reads it once the
 // thread has ended.
-enum WorkerExitCode : uint32_t {
+enum class WorkerExitCode : uint32_t {
   WorkerFailed = 0,     // an install step failed or the user stopped it
   WorkerSucceeded = 1,  // the whole install succeeded
 };
@@ -63,12 +64,12 @@ class WorkerThread {
 
 // Polls the finished worker until its thread has ended and returns the
 // progress page's result: InstallOk, InstallFailed, or Error (logged).
-int awaitWorkerResult(WorkerThread& thread);
+PageResult awaitWorkerResult(WorkerThread& thread);
 
 // What the install step does once the progress page has ended with
-// `pageResult`: writes or removes the generic-device flags after a
-// successful install. StepFailed when the page could not run or the flags
-// could not be written.
-StepResult completeInstallStep(int pageResult, const InstallJob& job);
+// `dialogResult` (1 or below: the page could not run): writes or removes the generic-device flags
+// after a successful install. StepFailed when the page could not run or the flags could not be
+// written.
+StepResult completeInstallStep(int dialogResult, const InstallJob& job);
 
 }  // namespace lw

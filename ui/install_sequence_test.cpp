@@ -12,9 +12,9 @@ namespace {
 
 // Answers the worker's calls from a script and records them as one line.
 struct ScriptedWork : InstallWork {
-  UpdaterStatus backup[2] = {UpdaterOk, UpdaterOk};
-  int install[2] = {0, 0};
-  UsbSettingResult usb = UsbOk;
+  UpdaterStatus backup[2] = {UpdaterStatus::UpdaterOk, UpdaterStatus::UpdaterOk};
+  StepResult install[2] = {StepResult::StepOk, StepResult::StepOk};
+  UsbSettingResult usb = UsbSettingResult::UsbOk;
   bool yes = true;
   std::string calls;
 
@@ -23,7 +23,7 @@ struct ScriptedWork : InstallWork {
     record("backup" + std::to_string(index));
     return backup[index];
   }
-  int installInf(int index) override {
+  StepResult installInf(int index) override {
     record("install" + std::to_string(index));
     return install[index];
   }
@@ -42,31 +42,35 @@ struct SequenceCase {
   const char* name;
   UpdaterStatus backup0, backup1;
   bool yes;
-  int install0, install1, usb;
-  uint32_t exitCode;
+  int install0, install1, usb;  // as the calls return them
+  WorkerExitCode exitCode;
   const char* calls;
 };
 
-const UpdaterStatus kOk = UpdaterOk, kFail = UpdaterFailed, kAbsent = UpdaterDriverMissing;
+const UpdaterStatus kOk = UpdaterStatus::UpdaterOk, kFail = UpdaterStatus::UpdaterFailed,
+                    kAbsent = UpdaterStatus::UpdaterDriverMissing;
+const WorkerExitCode kDone = WorkerExitCode::WorkerSucceeded,
+                     kStopped = WorkerExitCode::WorkerFailed;
 
 const SequenceCase kSequenceCases[] = {
-    {"AllSucceed", kOk, kOk, true, 0, 0, 0, 1, "backup0 backup1 install0 install1 usb done"},
-    {"AbsentDriversAreNoFailure", kAbsent, kAbsent, true, 0, 0, 0, 1,
+    {"AllSucceed", kOk, kOk, true, 0, 0, 0, kDone, "backup0 backup1 install0 install1 usb done"},
+    {"AbsentDriversAreNoFailure", kAbsent, kAbsent, true, 0, 0, 0, kDone,
      "backup0 backup1 install0 install1 usb done"},
-    {"FirstBackupFailsSecondStillRunsThenYes", kFail, kOk, true, 0, 0, 0, 1,
+    {"FirstBackupFailsSecondStillRunsThenYes", kFail, kOk, true, 0, 0, 0, kDone,
      "backup0 backup1 ask:yes install0 install1 usb done"},
-    {"BothBackupsFailOneQuestionThenNo", kFail, kFail, false, 0, 0, 0, 0,
+    {"BothBackupsFailOneQuestionThenNo", kFail, kFail, false, 0, 0, 0, kStopped,
      "backup0 backup1 ask:no done"},
-    {"SecondBackupFailsThenNo", kOk, kFail, false, 0, 0, 0, 0, "backup0 backup1 ask:no done"},
-    {"SyncInstallFailsStopsBeforeStorage", kOk, kOk, true, 1, 0, 0, 0,
+    {"SecondBackupFailsThenNo", kOk, kFail, false, 0, 0, 0, kStopped,
+     "backup0 backup1 ask:no done"},
+    {"SyncInstallFailsStopsBeforeStorage", kOk, kOk, true, 1, 0, 0, kStopped,
      "backup0 backup1 install0 done"},
-    {"StorageInstallFailsSkipsUsb", kOk, kOk, true, 0, 1, 0, 0,
+    {"StorageInstallFailsSkipsUsb", kOk, kOk, true, 0, 1, 0, kStopped,
      "backup0 backup1 install0 install1 done"},
-    {"UsbSettingMissingStillSucceeds", kOk, kOk, true, 0, 0, 4, 1,
+    {"UsbSettingMissingStillSucceeds", kOk, kOk, true, 0, 0, 4, kDone,
      "backup0 backup1 install0 install1 usb done"},
-    {"UsbSettingNotWrittenFails", kOk, kOk, true, 0, 0, 1, 0,
+    {"UsbSettingNotWrittenFails", kOk, kOk, true, 0, 0, 1, kStopped,
      "backup0 backup1 install0 install1 usb done"},
-    {"AnyOtherInstallResultIsFailure", kOk, kOk, true, 0, -1, 0, 0,
+    {"AnyOtherInstallResultIsFailure", kOk, kOk, true, 0, -1, 0, kStopped,
      "backup0 backup1 install0 install1 done"},
 };
 
@@ -80,14 +84,14 @@ TEST_P(InstallSequenceTest, StepsExitCodeAndJobOutcome) {
   work.backup[0] = c.backup0;
   work.backup[1] = c.backup1;
   work.yes = c.yes;
-  work.install[0] = c.install0;
-  work.install[1] = c.install1;
+  work.install[0] = static_cast<StepResult>(c.install0);
+  work.install[1] = static_cast<StepResult>(c.install1);
   work.usb = static_cast<UsbSettingResult>(c.usb);
   InstallJob job;
   EXPECT_EQ(runInstallSequence(job, work), c.exitCode);
   EXPECT_EQ(work.calls, c.calls);
   // The job's outcome always agrees with the exit code.
-  EXPECT_EQ(job.succeeded(), c.exitCode == 1);
+  EXPECT_EQ(job.succeeded(), c.exitCode == kDone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, InstallSequenceTest, ::testing::ValuesIn(kSequenceCases),
@@ -98,10 +102,10 @@ INSTANTIATE_TEST_SUITE_P(Worker, InstallSequenceTest, ::testing::ValuesIn(kSeque
 TEST(InstallSequenceJobTest, FailureIsNotUndoneByALaterSuccess) {
   InstallJob job;
   ScriptedWork failing;
-  failing.install[0] = 1;
+  failing.install[0] = StepResult::StepFailed;
   runInstallSequence(job, failing);
   ScriptedWork fine;
-  EXPECT_EQ(runInstallSequence(job, fine), 1u);
+  EXPECT_EQ(runInstallSequence(job, fine), WorkerExitCode::WorkerSucceeded);
   EXPECT_FALSE(job.succeeded());
 }
 
@@ -113,8 +117,8 @@ TEST(InstallSequenceJobTest, MissingUpdatersFailInsteadOfCrashing) {
   };
   InstallJob job;  // no updaters created
   JobOnlyWork work(job);
-  EXPECT_EQ(work.backupDriver(SyncUpdaterIndex), UpdaterFailed);
-  EXPECT_NE(work.installInf(StorageUpdaterIndex), 0);
+  EXPECT_EQ(work.backupDriver(SyncUpdaterIndex), UpdaterStatus::UpdaterFailed);
+  EXPECT_NE(work.installInf(StorageUpdaterIndex), StepResult::StepOk);
 }
 
 // --- the progress page's reading of the worker's exit code -----------------
@@ -138,11 +142,11 @@ using AwaitWorkerTest = LoggedSimTest;
 TEST_F(AwaitWorkerTest, WaitsWhileTheThreadStillRuns) {
   ScriptedThread thread;
   thread.codes = {kStillActive, kStillActive, 1};
-  EXPECT_EQ(awaitWorkerResult(thread), InstallOk);
+  EXPECT_EQ(awaitWorkerResult(thread), PageResult::InstallOk);
   EXPECT_EQ(thread.pauses, 2);
   thread = ScriptedThread();
   thread.codes = {kStillActive, 0};
-  EXPECT_EQ(awaitWorkerResult(thread), InstallFailed);
+  EXPECT_EQ(awaitWorkerResult(thread), PageResult::InstallFailed);
   EXPECT_EQ(thread.pauses, 1);
   EXPECT_EQ(log(), "");
 }
@@ -150,10 +154,10 @@ TEST_F(AwaitWorkerTest, WaitsWhileTheThreadStillRuns) {
 TEST_F(AwaitWorkerTest, UnreadableOrUnknownExitCodeIsAnError) {
   ScriptedThread unreadable;
   unreadable.queryFails = true;
-  EXPECT_EQ(awaitWorkerResult(unreadable), Error);
+  EXPECT_EQ(awaitWorkerResult(unreadable), PageResult::Error);
   ScriptedThread unknown;
   unknown.codes = {2};
-  EXPECT_EQ(awaitWorkerResult(unknown), Error);
+  EXPECT_EQ(awaitWorkerResult(unknown), PageResult::Error);
   EXPECT_EQ(unknown.pauses, 0);
   EXPECT_EQ(log(),
             "ERROR: Could not get install thread return value.\r\n"
@@ -173,19 +177,23 @@ class CompleteInstallStepTest : public LoggedSimTest {
 
 TEST_F(CompleteInstallStepTest, SuccessWritesOrRemovesTheGenericDeviceFlags) {
   job.setGenericDevice(true);
-  EXPECT_EQ(completeInstallStep(InstallOk, job), 0);
+  EXPECT_EQ(completeInstallStep(dialogResultOf(PageResult::InstallOk), job), StepResult::StepOk);
   EXPECT_EQ(flagCount(), 6u);
   job.setGenericDevice(false);
-  EXPECT_EQ(completeInstallStep(InstallOk, job), 0);
+  EXPECT_EQ(completeInstallStep(dialogResultOf(PageResult::InstallOk), job), StepResult::StepOk);
   EXPECT_EQ(flagCount(), 0u);
   EXPECT_EQ(log(), "");
 }
 
 TEST_F(CompleteInstallStepTest, FailedOrBrokenPageLeavesTheFlagsAlone) {
   sim.putValue(RegRoot::LocalMachine, kUsbFlags, kSomeFlag, kRegBinary, "\x01");
-  const int results[] = {InstallFailed, Error, 0, -1};
+  const int results[] = {dialogResultOf(PageResult::InstallFailed),
+                         dialogResultOf(PageResult::Error), 0, -1};
   for (int result : results) {
-    EXPECT_EQ(completeInstallStep(result, job), result == InstallFailed ? 0 : 1) << result;
+    EXPECT_EQ(completeInstallStep(result, job), result == dialogResultOf(PageResult::InstallFailed)
+                                                    ? StepResult::StepOk
+                                                    : StepResult::StepFailed)
+        << result;
   }
   EXPECT_TRUE(sim.hasValue(RegRoot::LocalMachine, kUsbFlags, kSomeFlag));
   std::string line = "ERROR: Could not load Update Inf dialog.\r\n";
@@ -196,7 +204,8 @@ TEST_F(CompleteInstallStepTest, FailedOrBrokenPageLeavesTheFlagsAlone) {
 TEST_F(CompleteInstallStepTest, FlagsNotWrittenIsReported) {
   job.setGenericDevice(true);
   sim.denyKey(RegRoot::LocalMachine, kUsbFlags);
-  EXPECT_EQ(completeInstallStep(InstallOk, job), 1);
+  EXPECT_EQ(completeInstallStep(dialogResultOf(PageResult::InstallOk), job),
+            StepResult::StepFailed);
   EXPECT_NE(log().find("ERROR: Could not write to registry.\r\n"), std::string::npos);
   EXPECT_EQ(log().rfind("ERROR: Could not write to registry.\r\n"),
             log().size() - std::string("ERROR: Could not write to registry.\r\n").size());

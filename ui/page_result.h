@@ -7,7 +7,7 @@
 
 namespace lw {
 
-enum PageResult : int {
+enum class PageResult : int {
   Error = 1,
   InstallOk = 2,      // the install worker exited with 1
   InstallFailed = 3,  // the install worker exited with 0
@@ -16,6 +16,17 @@ enum PageResult : int {
   Next = 6,
   Exit = 8,
 };
+
+// A page's result from what the dialog manager returned: 1 or below is
+// Error.
+constexpr PageResult pageResultOf(int dialogResult) {
+  return dialogResult <= static_cast<int>(PageResult::Error)
+             ? PageResult::Error
+             : static_cast<PageResult>(dialogResult);
+}
+
+// What a page hands EndDialog.
+constexpr int dialogResultOf(PageResult result) { return static_cast<int>(result); }
 
 // The progress page's private messages (WM_USER + 10 and + 11), posted
 // with zero parameters.

@@ -28,7 +28,9 @@ const char* fieldLengthProblem(size_t length, const char* tooLong, const char* m
   return nullptr;
 }
 
-InfPathsResult notStored(const char* validationMessage) { return {StepFailed, validationMessage}; }
+InfPathsResult notStored(const char* validationMessage) {
+  return {StepResult::StepFailed, validationMessage};
+}
 
 }  // namespace
 
@@ -37,9 +39,9 @@ const char* JobInfSources::infPath(int index) {
   return updater ? updater->infPath() : nullptr;
 }
 
-int JobInfSources::setInfPath(int index, const char* path) {
+StepResult JobInfSources::setInfPath(int index, const char* path) {
   DeviceDriverUpdate* updater = job_.updater(index);
-  return updater ? updater->setInfPath(path) : StepFailed;
+  return updater ? updater->setInfPath(path) : StepResult::StepFailed;
 }
 
 bool infPathExists(const char* path) {
@@ -50,37 +52,37 @@ StepResult runPreInstall(PreInstallPages& pages, InfSources& sources) {
   PreInstallState state = PreInstallState::Welcome;
   for (;;) {
     if (state == PreInstallState::Welcome) {
-      int result = pages.showWelcome();
-      if (result <= Error) {
+      const PageResult result = pageResultOf(pages.showWelcome());
+      if (result == PageResult::Error) {
         logText("ERROR: Could not load Welcome dialog box.\r\n");
-        return StepFailed;
+        return StepResult::StepFailed;
       }
-      if (result == Cancel) return StepFailed;
-      if (result != Next) continue;
+      if (result == PageResult::Cancel) return StepResult::StepFailed;
+      if (result != PageResult::Next) continue;
       // The first query of each updater works out and logs its default.
       const char* syncPath = sources.infPath(SyncUpdaterIndex);
       const char* storagePath = sources.infPath(StorageUpdaterIndex);
-      if (infPathExists(syncPath) && infPathExists(storagePath)) return StepOk;
+      if (infPathExists(syncPath) && infPathExists(storagePath)) return StepResult::StepOk;
       state = PreInstallState::InfSelection;
       continue;
     }
     // Every showing of the selection page says why in the log.
     logText("Warning: Unable to detect the locations of inf files.");
     logText("Asking user to specify the locations. \r\n");
-    int result = pages.showInfSelection();
-    if (result <= Error) {
+    const PageResult result = pageResultOf(pages.showInfSelection());
+    if (result == PageResult::Error) {
       logText("ERROR: Could not load Inf Selection dialog box.\r\n");
-      return StepFailed;
+      return StepResult::StepFailed;
     }
-    if (result == Cancel) return StepFailed;
-    if (result == Back) {
+    if (result == PageResult::Cancel) return StepResult::StepFailed;
+    if (result == PageResult::Back) {
       state = PreInstallState::Welcome;
-    } else if (result == Next) {
+    } else if (result == PageResult::Next) {
       int missing = firstMissingInf(sources);
-      if (missing == kNoMissingInf) return StepOk;
+      if (missing == kNoMissingInf) return StepResult::StepOk;
       // Only the first missing file is named; the other is checked on the
       // next pass.
-      if (pages.showInfNotFound(missing) == kMessageBoxNotShown) return StepFailed;
+      if (pages.showInfNotFound(missing) == kMessageBoxNotShown) return StepResult::StepFailed;
     }
   }
 }
@@ -109,15 +111,16 @@ InfPathsResult storeInfPaths(InfPathFields& fields, InfSources& sources) {
   }
   fields.readText(SyncUpdaterIndex, syncPath.get(), syncLength + 1);
   fields.readText(StorageUpdaterIndex, storagePath.get(), storageLength + 1);
-  if (sources.setInfPath(SyncUpdaterIndex, syncPath.get()) != StepOk) return notStored(nullptr);
-  if (sources.setInfPath(StorageUpdaterIndex, storagePath.get()) != StepOk)
+  if (sources.setInfPath(SyncUpdaterIndex, syncPath.get()) != StepResult::StepOk)
     return notStored(nullptr);
-  return {StepOk, nullptr};
+  if (sources.setInfPath(StorageUpdaterIndex, storagePath.get()) != StepResult::StepOk)
+    return notStored(nullptr);
+  return {StepResult::StepOk, nullptr};
 }
 
 PageResult leaveInfSelectionBack(InfPathFields& fields, InfSources& sources) {
   storeInfPaths(fields, sources);
-  return Back;
+  return PageResult::Back;
 }
 
 }  // namespace lw

@@ -18,16 +18,15 @@ class InfSources {
   virtual ~InfSources() = default;
   // The current path, or null when there is none.
   virtual const char* infPath(int index) = 0;
-  // Stores a copy of the path: StepOk, or anything else when refused
-  // (logged).
-  virtual int setInfPath(int index, const char* path) = 0;
+  // Stores a copy of the path; StepFailed when refused (logged).
+  virtual StepResult setInfPath(int index, const char* path) = 0;
 };
 
 class JobInfSources : public InfSources {
  public:
   explicit JobInfSources(InstallJob& job) : job_(job) {}
   const char* infPath(int index) override;
-  int setInfPath(int index, const char* path) override;
+  StepResult setInfPath(int index, const char* path) override;
 
  private:
   InstallJob& job_;

@@ -25,24 +25,27 @@ struct FakeSources : InfSources {
   std::vector<std::string> stored;  // "index:path" per accepted call
 
   const char* infPath(int index) override { return present[index] ? path[index].c_str() : nullptr; }
-  int setInfPath(int index, const char* text) override {
-    if (refuse[index]) return 1;
+  StepResult setInfPath(int index, const char* text) override {
+    if (refuse[index]) return StepResult::StepFailed;
     path[index] = text;
     present[index] = true;
     stored.push_back(std::to_string(index) + ":" + text);
-    return 0;
+    return StepResult::StepOk;
   }
 };
 
 // Pages that end with scripted results, in turn, and record their showing.
 struct ScriptedPages : PreInstallPages {
-  std::vector<int> welcome, selection, box;
+  std::vector<PageResult> welcome, selection;
+  std::vector<int> box;
   std::function<void()> onSelection = [] {};
   std::string trace;
 
-  static int next(std::vector<int>& results) {
-    if (results.empty()) return Cancel;  // a script that runs out ends the run
-    int result = results.front();
+  template <typename Result>
+  static int next(std::vector<Result>& results) {
+    // A script that runs out ends the run.
+    if (results.empty()) return dialogResultOf(PageResult::Cancel);
+    const int result = static_cast<int>(results.front());
     results.erase(results.begin());
     return result;
   }
@@ -68,36 +71,38 @@ class PreInstallFlowTest : public LoggedSimTest {
     sim.putFile(kSyncInf, "[Version]\r\n");
     sim.putFile(kStorageInf, "[Version]\r\n");
   }
-  int run() { return runPreInstall(pages, sources); }
+  StepResult run() { return runPreInstall(pages, sources); }
   FakeSources sources;
   ScriptedPages pages;
 };
 
 TEST_F(PreInstallFlowTest, BothDefaultsPresentGoStraightOn) {
-  pages.welcome = {Next};
-  EXPECT_EQ(run(), 0);
+  pages.welcome = {PageResult::Next};
+  EXPECT_EQ(run(), StepResult::StepOk);
   EXPECT_EQ(pages.trace, "welcome");
   EXPECT_EQ(log(), "");
 }
 
 TEST_F(PreInstallFlowTest, WelcomeCancelOrOtherResultsStopOrRepeat) {
-  pages.welcome = {InstallOk, Back, Cancel};
-  EXPECT_EQ(run(), 1);
+  pages.welcome = {PageResult::InstallOk, PageResult::Back, PageResult::Cancel};
+  EXPECT_EQ(run(), StepResult::StepFailed);
   EXPECT_EQ(pages.trace, "welcome welcome welcome");
   EXPECT_EQ(log(), "");
 }
 
 TEST_F(PreInstallFlowTest, PagesThatCannotBeShownEndTheRunWithTheirLine) {
-  const int failures[] = {Error, 0, -1};
-  for (int failed : failures) {
+  // The dialog manager's 0 and -1 count as Error.
+  const PageResult failures[] = {PageResult::Error, static_cast<PageResult>(0),
+                                 static_cast<PageResult>(-1)};
+  for (PageResult failed : failures) {
     ScriptedPages welcomeFails;
     welcomeFails.welcome = {failed};
-    EXPECT_EQ(runPreInstall(welcomeFails, sources), 1);
+    EXPECT_EQ(runPreInstall(welcomeFails, sources), StepResult::StepFailed);
   }
   sim.deleteFile(kStorageInf);
-  pages.welcome = {Next};
-  pages.selection = {-1};
-  EXPECT_EQ(run(), 1);
+  pages.welcome = {PageResult::Next};
+  pages.selection = {static_cast<PageResult>(-1)};
+  EXPECT_EQ(run(), StepResult::StepFailed);
   std::string welcomeLine = "ERROR: Could not load Welcome dialog box.\r\n";
   EXPECT_EQ(log(), welcomeLine + welcomeLine + welcomeLine + kWarning +
                        "ERROR: Could not load Inf Selection dialog box.\r\n");
@@ -106,8 +111,8 @@ TEST_F(PreInstallFlowTest, PagesThatCannotBeShownEndTheRunWithTheirLine) {
 TEST_F(PreInstallFlowTest, MissingFileIsNamedThenAskedForAgain) {
   sim.deleteFile(kSyncInf);
   sim.deleteFile(kStorageInf);
-  pages.welcome = {Next};
-  pages.selection = {Next, Next, Next};
+  pages.welcome = {PageResult::Next};
+  pages.selection = {PageResult::Next, PageResult::Next, PageResult::Next};
   pages.box = {1, 1};
   int showing = 0;
   // The user finds the sync file on the second showing, the other on the
@@ -117,36 +122,36 @@ TEST_F(PreInstallFlowTest, MissingFileIsNamedThenAskedForAgain) {
     if (showing == 2) sim.putFile(kSyncInf, "x");
     if (showing == 3) sim.putFile(kStorageInf, "x");
   };
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), StepResult::StepOk);
   EXPECT_EQ(pages.trace, "welcome inf box0 inf box1 inf");
   EXPECT_EQ(log(), std::string(kWarning) + kWarning + kWarning);
 }
 
 TEST_F(PreInstallFlowTest, NotFoundBoxThatCannotBeShownStops) {
   sources.present[StorageUpdaterIndex] = false;  // no path at all never exists
-  pages.welcome = {Next};
-  pages.selection = {Next};
+  pages.welcome = {PageResult::Next};
+  pages.selection = {PageResult::Next};
   pages.box = {0};
-  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(run(), StepResult::StepFailed);
   EXPECT_EQ(pages.trace, "welcome inf box1");
 }
 
 TEST_F(PreInstallFlowTest, BackReturnsToWelcomeWhichChecksThePathsAgain) {
   sim.deleteFile(kSyncInf);
-  pages.welcome = {Next, Next};
-  pages.selection = {InstallOk, Back};
+  pages.welcome = {PageResult::Next, PageResult::Next};
+  pages.selection = {PageResult::InstallOk, PageResult::Back};
   // What the selection page stored is checked when Welcome ends with Next.
   pages.onSelection = [&] { sources.path[SyncUpdaterIndex] = kStorageInf; };
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), StepResult::StepOk);
   EXPECT_EQ(pages.trace, "welcome inf inf welcome");
 }
 
 TEST_F(PreInstallFlowTest, CancelOnSelectionStops) {
   sources.path[SyncUpdaterIndex] = "C:\\windows\\inf";  // a folder exists too
   sources.path[StorageUpdaterIndex] = "C:\\nowhere\\usbstor.inf";
-  pages.welcome = {Next};
-  pages.selection = {Cancel};
-  EXPECT_EQ(run(), 1);
+  pages.welcome = {PageResult::Next};
+  pages.selection = {PageResult::Cancel};
+  EXPECT_EQ(run(), StepResult::StepFailed);
   EXPECT_EQ(pages.trace, "welcome inf");
 }
 
@@ -172,14 +177,14 @@ class StoreInfPathsTest : public LoggedSimTest {
   }
   FakeFields fields;
   FakeSources sources;
-  int result = -1;
+  StepResult result = static_cast<StepResult>(-1);
 };
 
 TEST_F(StoreInfPathsTest, StoresBothPathsAsTyped) {
   fields.text[0] = "  ";  // blanks count as specified
   fields.text[1] = "D:\\drivers\\usbstor.inf";
   EXPECT_EQ(validation(), "");
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, StepResult::StepOk);
   EXPECT_EQ(sources.stored, (std::vector<std::string>{"0:  ", "1:D:\\drivers\\usbstor.inf"}));
 }
 
@@ -211,10 +216,10 @@ TEST_F(StoreInfPathsTest, OutOfMemoryStoresNothing) {
   fields.text[1] = "C:\\b.inf";
   sim.failAllocation();
   EXPECT_EQ(validation(), "");
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, StepResult::StepFailed);
   sim.failAllocation(1);
   EXPECT_EQ(validation(), "");
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, StepResult::StepFailed);
   EXPECT_TRUE(sources.stored.empty());
   EXPECT_EQ(log(),
             "ERROR: Could not allocate memory for wceusbsh path.\r\n"
@@ -224,11 +229,11 @@ TEST_F(StoreInfPathsTest, OutOfMemoryStoresNothing) {
 TEST_F(StoreInfPathsTest, BackStoresBothTypedPathsAndSaysNothingOfAnEmptyField) {
   fields.text[0] = "C:\\a.inf";
   fields.text[1] = "C:\\b.inf";
-  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), PageResult::Back);
   EXPECT_EQ(sources.stored, (std::vector<std::string>{"0:C:\\a.inf", "1:C:\\b.inf"}));
   fields.text[0] = "C:\\c.inf";
   fields.text[1] = "";
-  EXPECT_EQ(leaveInfSelectionBack(fields, sources), Back);
+  EXPECT_EQ(leaveInfSelectionBack(fields, sources), PageResult::Back);
   EXPECT_EQ(sources.stored.size(), 2u);
   EXPECT_EQ(log(), "");
 }
@@ -238,12 +243,12 @@ TEST_F(StoreInfPathsTest, RefusedSyncPathLeavesTheOtherAlone) {
   fields.text[1] = "C:\\b.inf";
   sources.refuse[SyncUpdaterIndex] = true;
   EXPECT_EQ(validation(), "");
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, StepResult::StepFailed);
   EXPECT_EQ(sources.path[StorageUpdaterIndex], kStorageInf);
   sources.refuse[SyncUpdaterIndex] = false;
   sources.refuse[StorageUpdaterIndex] = true;
   EXPECT_EQ(validation(), "");
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, StepResult::StepFailed);
 }
 
 }  // namespace

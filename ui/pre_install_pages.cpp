@@ -59,13 +59,13 @@ BOOL initWelcome(HWND page, const PreInstallContext& context) {
 // user is told otherwise.
 bool confirmActiveSync(HWND page) {
   switch (probeActiveSync()) {
-    case NotFound:
+    case ActiveSyncGen::NotFound:
       MessageBoxA(page,
                   "No version of ActiveSync could be found on your computer.\n\n"
                   "Click OK to exit so that you may install ActiveSync.",
                   "ActiveSync Not Found!", MB_ICONERROR);
       return false;
-    case Unsupported:
+    case ActiveSyncGen::Unsupported:
       MessageBoxA(page,
                   "Your machine contains an unsupported version of ActiveSync.\n\n"
                   "You must install ActiveSync 3.1 or later before running this\n"
@@ -79,11 +79,11 @@ bool confirmActiveSync(HWND page) {
 
 void onWelcomeInstall(HWND page, InstallJob& job) {
   if (!confirmActiveSync(page)) {
-    EndDialog(page, Cancel);
+    EndDialog(page, dialogResultOf(PageResult::Cancel));
     return;
   }
   job.setGenericDevice(IsDlgButtonChecked(page, IDC_GENERIC_DEVICE) == BST_CHECKED);
-  EndDialog(page, Next);
+  EndDialog(page, dialogResultOf(PageResult::Next));
 }
 
 BOOL onWelcomeCommand(HWND page, PreInstallContext& context, int id) {
@@ -93,7 +93,7 @@ BOOL onWelcomeCommand(HWND page, PreInstallContext& context, int id) {
       return TRUE;
     case IDC_CANCEL:
     case IDCANCEL:
-      EndDialog(page, Cancel);
+      EndDialog(page, dialogResultOf(PageResult::Cancel));
       return TRUE;
   }
   return FALSE;
@@ -125,7 +125,7 @@ BOOL initInfSelection(HWND page, InstallJob& job) {
 void onInfBack(HWND page, InstallJob& job) {
   DialogPathFields fields(page);
   JobInfSources sources(job);
-  EndDialog(page, leaveInfSelectionBack(fields, sources));
+  EndDialog(page, dialogResultOf(leaveInfSelectionBack(fields, sources)));
 }
 
 // A field that fails validation is shown and the page stays.
@@ -137,7 +137,8 @@ void onInfInstall(HWND page, InstallJob& job) {
     MessageBoxA(page, stored.validationMessage, kErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
     return;
   }
-  EndDialog(page, stored.result == StepOk ? Next : Error);
+  EndDialog(page, dialogResultOf(stored.result == StepResult::StepOk ? PageResult::Next
+                                                                     : PageResult::Error));
 }
 
 // Starts the file dialog from the updater's stored path, not from the text
@@ -150,7 +151,7 @@ void onBrowse(HWND page, InstallJob& job, int index) {
   }
   const char* current = JobInfSources(job).infPath(index);
   std::snprintf(path.get(), kBrowseBufferSize, "%s", current ? current : "");
-  if (chooseInfFile(page, path.get(), kBrowseBufferSize) == StepOk)
+  if (chooseInfFile(page, path.get(), kBrowseBufferSize) == StepResult::StepOk)
     SetDlgItemTextA(page, fieldId(index), path.get());
 }
 
@@ -158,7 +159,7 @@ BOOL onInfCommand(HWND page, InstallJob& job, int id) {
   switch (id) {
     case IDC_CANCEL:
     case IDCANCEL:
-      EndDialog(page, Cancel);
+      EndDialog(page, dialogResultOf(PageResult::Cancel));
       return TRUE;
     case IDC_BACK:
       onInfBack(page, job);

@@ -72,17 +72,17 @@ BOOL startWorker(HWND page, InstallStepContext& context) {
   context.worker = CreateThread(nullptr, 0, installWorker, &context, 0, nullptr);
   if (!context.worker) {
     logText("ERROR: Could not spawn install thread.\r\n");
-    EndDialog(page, Error);
+    EndDialog(page, dialogResultOf(PageResult::Error));
   }
   return TRUE;
 }
 
 BOOL collectWorker(HWND page, InstallStepContext& context) {
   Win32WorkerThread thread(context.worker);
-  int result = awaitWorkerResult(thread);
+  const PageResult result = awaitWorkerResult(thread);
   CloseHandle(context.worker);
   context.worker = nullptr;
-  EndDialog(page, result);
+  EndDialog(page, dialogResultOf(result));
   return TRUE;
 }
 

@@ -35,12 +35,12 @@ UpdaterStatus backupFailed(const char* backupFile, uint32_t error) {
   logText("] ");
   logWindowsError(error, ":");
   logText("\r\n");
-  return UpdaterFailed;
+  return UpdaterStatus::UpdaterFailed;
 }
 
 UpdaterStatus driverMissing() {
   logText("WARNING: Driver file does not exist for backup.\r\n");
-  return UpdaterDriverMissing;
+  return UpdaterStatus::UpdaterDriverMissing;
 }
 
 // A copy that cannot be removed is named, so that nothing is left unknown.
@@ -98,13 +98,13 @@ StepResult DeviceDriverUpdate::setInfPath(const char* path) {
     userInfPath.reset();
     infFilePath = nullptr;
   }
-  if (!path) return StepFailed;
+  if (!path) return StepResult::StepFailed;
   const size_t length = std::strlen(path);
   if (length > kMaxPathLength) {
     logText("ERROR: Specified path for ");
     logText(driverName());
     logText(" inf file is too long.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   userInfPath = PlatformBuffer(length + 2);
   if (!userInfPath) {
@@ -112,12 +112,12 @@ StepResult DeviceDriverUpdate::setInfPath(const char* path) {
     logText("ERROR: Could not allocate memory for new ");
     logText(driverName());
     logText(" inf file path.");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   std::memcpy(userInfPath.get(), path, length + 1);
   infFilePath = userInfPath.get();
   infPathKnown = true;
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 const char* DeviceDriverUpdate::tempInfPath() {
@@ -177,8 +177,8 @@ StepResult DeviceDriverUpdate::copyInfToTemp() {
   // No temporary file is made for an INF source that is not there.
   const char* source = infPath();
   const char* temp = source ? tempInfPath() : nullptr;
-  if (!temp) return StepFailed;
-  if (platform().copyFile(source, temp, false)) return StepOk;
+  if (!temp) return StepResult::StepFailed;
+  if (platform().copyFile(source, temp, false)) return StepResult::StepOk;
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy ");
   logText(source);
@@ -187,7 +187,7 @@ StepResult DeviceDriverUpdate::copyInfToTemp() {
   logText(" ");
   logWindowsError(error, ":");
   logText("\r\n");
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 StepResult DeviceDriverUpdate::installInf() {
@@ -196,25 +196,25 @@ StepResult DeviceDriverUpdate::installInf() {
   const char* source = infPath();
   const char* temp = source ? tempInfPath() : nullptr;
   const char* name = temp ? driverName() : nullptr;
-  if (!name) return StepFailed;
+  if (!name) return StepResult::StepFailed;
   logText("Creating a copy of ");
   logText(name);
   logText(" inf file.\r\n");
-  if (copyInfToTemp() != StepOk) return StepFailed;
+  if (copyInfToTemp() != StepResult::StepOk) return StepResult::StepFailed;
   // The engine reads the stock INF and rewrites the temporary copy; a
   // failure there is reported by the result alone.
   Sha256Digest written{};
-  if (patchInf(temp, source, &written) != PatchOk) return StepFailed;
+  if (patchInf(temp, source, &written) != PatchResult::PatchOk) return StepResult::StepFailed;
   const bool signs = signsDriverPackages();
   PackageManifest manifest;
   if (signs) {
     if (!signer_) {
       logText("ERROR: No driver signing certificate for the driver package.\r\n");
-      return StepFailed;
+      return StepResult::StepFailed;
     }
     if (buildPackage(package_, *signer_, temp, driverDirectory(), name, &written, &manifest) !=
-        StepOk) {
-      return StepFailed;
+        StepResult::StepOk) {
+      return StepResult::StepFailed;
     }
   }
   Bytes infBytes;
@@ -223,27 +223,27 @@ StepResult DeviceDriverUpdate::installInf() {
     logText("ERROR: Could not verify the patched inf file before installing it [");
     logText(temp);
     logText("].\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
-  if (signs && verifyPackage(package_, *signer_, manifest, infBytes) != StepOk) {
+  if (signs && verifyPackage(package_, *signer_, manifest, infBytes) != StepResult::StepOk) {
     platform().closeFile(held);
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   // Held until Setup has made its own copy.
   const StepResult installed = installOemInf();
   platform().closeFile(held);
-  if (signs && installed == StepOk) signer_->markUsed();
+  if (signs && installed == StepResult::StepOk) signer_->markUsed();
   return installed;
 }
 
 StepResult DeviceDriverUpdate::installOemInf() {
   const char* temp = tempInfPath();
-  if (!temp) return StepFailed;
+  if (!temp) return StepResult::StepFailed;
   // The installed name is only logged; nothing reads it later.
   PlatformBuffer oemInfName(kPathBufferSize);
   if (!oemInfName) {
     logText("ERROR: Could not allocate memory for oemxx.inf file path.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   std::memset(oemInfName.get(), 0, kPathBufferSize);
   if (platform().copyOemInf(temp, driverDirectory(), kSpostPath, 0, oemInfName.get(),
@@ -254,7 +254,7 @@ StepResult DeviceDriverUpdate::installOemInf() {
     logText(" oemxx.inf file [");
     logText(oemInfName.get());
     logText("].\r\n");
-    return StepOk;
+    return StepResult::StepOk;
   }
   const uint32_t error = platform().lastError();
   logText("ERROR: Could not copy temporary file as oemxx.inf ");
@@ -265,7 +265,7 @@ StepResult DeviceDriverUpdate::installOemInf() {
         "Windows refused the driver package's signature: see \"If Windows refuses the "
         "driver package\" in README.txt.\r\n");
   }
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 const char* DeviceDriverUpdate::backupDirectory() {
@@ -296,7 +296,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
   const char* directory = backupDirectory();
   const char* name = directory ? driverName() : nullptr;
   const char* driverFile = name ? driverFilePath() : nullptr;
-  if (!driverFile) return UpdaterFailed;
+  if (!driverFile) return UpdaterStatus::UpdaterFailed;
 
   const size_t directoryLength = std::strlen(directory);
   const char* separator =
@@ -306,7 +306,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
   PlatformBuffer backupFile(length + 2);
   if (!backupFile) {
     logText(kNoBackupNameMemoryLine);
-    return UpdaterFailed;
+    return UpdaterStatus::UpdaterFailed;
   }
   backupFile.get()[0] = '\0';
   appendToPath(backupFile.get(), {directory, separator, name, kDriverExtension}, length);
@@ -324,7 +324,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
       logText("ERROR: Could not create backup directory ");
       logWindowsError(error, ": ");
       logText("\r\n");
-      return UpdaterFailed;
+      return UpdaterStatus::UpdaterFailed;
     }
   }
   // Looked for before anything is made in the folder, so that a missing
@@ -341,7 +341,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
   PlatformBuffer copy(length + 2);
   if (!copy) {
     logText(kNoBackupNameMemoryLine);
-    return UpdaterFailed;
+    return UpdaterStatus::UpdaterFailed;
   }
   copy.get()[0] = '\0';
   appendToPath(copy.get(), {directory, separator, name, kCopyExtension}, length);
@@ -357,16 +357,17 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
     removeCopy(copy.get());
     return status;
   }
-  return UpdaterOk;
+  return UpdaterStatus::UpdaterOk;
 }
 
 StepResult DeviceDriverUpdate::deleteTempCopy() {
   // Whatever GetTempFileNameA created is removed, copied over or not, so no
   // "abk" file outlives the run.
-  if (!tempFileCreated) return StepOk;
-  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache.get())) return StepFailed;
+  if (!tempFileCreated) return StepResult::StepOk;
+  if (!tempInfPathCache || !platform().deleteFile(tempInfPathCache.get()))
+    return StepResult::StepFailed;
   tempFileCreated = false;
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 }  // namespace lw

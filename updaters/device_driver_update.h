@@ -9,7 +9,7 @@
 
 namespace lw {
 
-enum UpdaterStatus : int {
+enum class UpdaterStatus : int {
   UpdaterOk = 0,
   UpdaterFailed = 1,
   UpdaterDriverMissing = 4,

@@ -35,13 +35,13 @@ class FakeUpdate : public DeviceDriverUpdate {
     return directory.empty() ? nullptr : file_.c_str();
   }
   PatchResult patchInf(const char* outPath, const char* inPath, Sha256Digest* written) override {
-    if (patchResult != PatchOk) return patchResult;
+    if (patchResult != PatchResult::PatchOk) return patchResult;
     const std::string patched = "patched " + sim_.fileText(inPath);
     sim_.putFile(outPath, patched);
     Sha256 hash;
     hash.update(patched.data(), patched.size());
     *written = hash.finish();
-    return PatchOk;
+    return PatchResult::PatchOk;
   }
   const char* defaultInfPath() override {
     ++defaultAsks;
@@ -52,7 +52,7 @@ class FakeUpdate : public DeviceDriverUpdate {
 
   std::string directory = "C:\\windows\\system32\\drivers\\";
   std::string defaultInf = kStockInf;
-  PatchResult patchResult = PatchOk;
+  PatchResult patchResult = PatchResult::PatchOk;
   int defaultAsks = 0;
 
  private:
@@ -90,9 +90,9 @@ TEST_F(DeviceDriverUpdateTest, DefaultPathIsLoggedOnceAndNullIsNotRetried) {
   EXPECT_EQ(missing.infPath(), nullptr);
   EXPECT_EQ(missing.infPath(), nullptr);
   EXPECT_EQ(missing.defaultAsks, 1);
-  EXPECT_EQ(missing.installInf(), 1);
+  EXPECT_EQ(missing.installInf(), StepResult::StepFailed);
   EXPECT_EQ(tempFiles(), "");  // nothing to copy: no temporary file either
-  EXPECT_EQ(missing.setInfPath("D:\\mine.inf"), 0);
+  EXPECT_EQ(missing.setInfPath("D:\\mine.inf"), StepResult::StepOk);
   EXPECT_STREQ(missing.infPath(), "D:\\mine.inf");
 }
 
@@ -101,13 +101,13 @@ TEST_F(DeviceDriverUpdateTest, UserPathUpTo260CharactersIsCopied) {
   std::string path260 = "D:\\" + std::string(253, 'p') + ".inf";
   ASSERT_EQ(path260.size(), 260u);
   std::string caller = path260;
-  EXPECT_EQ(updater.setInfPath(caller.c_str()), 0);
+  EXPECT_EQ(updater.setInfPath(caller.c_str()), StepResult::StepOk);
   caller[3] = 'X';  // the updater holds its own copy
   EXPECT_EQ(std::string(updater.infPath()), path260);
   EXPECT_EQ(log(), "");
 
   // Refused for its length: the earlier user path is gone, not kept.
-  EXPECT_EQ(updater.setInfPath((path260 + "f").c_str()), 1);
+  EXPECT_EQ(updater.setInfPath((path260 + "f").c_str()), StepResult::StepFailed);
   EXPECT_EQ(updater.infPath(), nullptr);
   EXPECT_EQ(log(), "ERROR: Specified path for fake inf file is too long.\r\n");
 }
@@ -115,11 +115,11 @@ TEST_F(DeviceDriverUpdateTest, UserPathUpTo260CharactersIsCopied) {
 TEST_F(DeviceDriverUpdateTest, TooLongUserPathLeavesTheDefaultInPlace) {
   FakeUpdate updater(sim);
   const char* defaultPath = updater.infPath();
-  EXPECT_EQ(updater.setInfPath(std::string(261, 'p').c_str()), 1);
+  EXPECT_EQ(updater.setInfPath(std::string(261, 'p').c_str()), StepResult::StepFailed);
   EXPECT_EQ(updater.infPath(), defaultPath);
-  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), 0);
+  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), StepResult::StepOk);
   EXPECT_STREQ(updater.infPath(), "D:\\mine.inf");
-  EXPECT_EQ(updater.setInfPath("D:\\other.inf"), 0);  // the first copy is released
+  EXPECT_EQ(updater.setInfPath("D:\\other.inf"), StepResult::StepOk);  // the first copy is released
   EXPECT_STREQ(updater.infPath(), "D:\\other.inf");
 }
 
@@ -127,7 +127,7 @@ TEST_F(DeviceDriverUpdateTest, UserPathWithoutMemoryLeavesNoPath) {
   FakeUpdate updater(sim);
   ASSERT_NE(updater.infPath(), nullptr);
   sim.failAllocation();
-  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), 1);
+  EXPECT_EQ(updater.setInfPath("D:\\mine.inf"), StepResult::StepFailed);
   EXPECT_EQ(updater.infPath(), nullptr);
   // This line has no line end of its own.
   EXPECT_EQ(log(),
@@ -165,7 +165,7 @@ TEST_F(DeviceDriverUpdateTest, UnusableTempDirectoryFallsBackToTheCurrentDirecto
     sim.setDirectory(SimPlatform::Directory::Temp, answer);
     FakeUpdate updater(sim);
     // Setup takes only a full path: a relative name could never be installed.
-    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(updater.installInf(), StepResult::StepOk);
     EXPECT_EQ(sim.oemInstalls().back().source, std::string(updater.tempInfPath()));
     EXPECT_EQ(std::string(updater.tempInfPath()).substr(0, 11), "C:\\work\\abk");
   }
@@ -194,7 +194,7 @@ TEST_F(DeviceDriverUpdateTest, TemporaryNameFailuresAreLoggedOnceAndRemembered) 
   sim.failNextTempFileName(kErrorAccessDenied);
   EXPECT_EQ(noName.tempInfPath(), nullptr);
   EXPECT_EQ(noName.tempInfPath(), nullptr);
-  EXPECT_EQ(noName.installInf(), 1);
+  EXPECT_EQ(noName.installInf(), StepResult::StepFailed);
 
   EXPECT_EQ(log(),
             "ERROR: Could not allocate memory for temporary directory path.\r\n"
@@ -210,7 +210,7 @@ TEST_F(DeviceDriverUpdateTest, InstallPatchesACopyAndInstallsIt) {
   {
     FakeUpdate updater(sim);
     ASSERT_NE(updater.infPath(), nullptr);  // asked by the Welcome page
-    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(updater.installInf(), StepResult::StepOk);
     EXPECT_EQ(sim.fileText(kStockInf), "[Version]\r\n");
     EXPECT_EQ(sim.fileText(kFirstTemp), "patched [Version]\r\n");
     ASSERT_EQ(sim.oemInstalls().size(), 1u);
@@ -270,7 +270,7 @@ TEST_F(DeviceDriverUpdateTest, ACopyChangedBeforeTheInstallIsNotInstalled) {
       FakeUpdate updater(sim);
       temp = updater.tempInfPath();
       sim.beforeNextLockedOpen([&] { c.make(temp); });
-      EXPECT_EQ(updater.installInf(), 1) << c.swap;
+      EXPECT_EQ(updater.installInf(), StepResult::StepFailed) << c.swap;
       const std::string tail =
           "Creating a copy of fake inf file.\r\n"
           "ERROR: Could not verify the patched inf file before installing it [" +
@@ -288,8 +288,8 @@ TEST_F(DeviceDriverUpdateTest, ACopyChangedBeforeTheInstallIsNotInstalled) {
 TEST_F(DeviceDriverUpdateTest, FailedCopyIsLoggedWithItsErrorAndLeavesNoTempFile) {
   {
     FakeUpdate updater(sim);
-    ASSERT_EQ(updater.setInfPath("C:\\nowhere\\x.inf"), 0);
-    EXPECT_EQ(updater.installInf(), 1);
+    ASSERT_EQ(updater.setInfPath("C:\\nowhere\\x.inf"), StepResult::StepOk);
+    EXPECT_EQ(updater.installInf(), StepResult::StepFailed);
     EXPECT_TRUE(sim.oemInstalls().empty());
     EXPECT_EQ(log(),
               "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
@@ -302,8 +302,8 @@ TEST_F(DeviceDriverUpdateTest, FailedCopyIsLoggedWithItsErrorAndLeavesNoTempFile
 
 TEST_F(DeviceDriverUpdateTest, PatchFailureIsReportedByTheResultAlone) {
   FakeUpdate updater(sim);
-  updater.patchResult = PatchReadError;
-  EXPECT_EQ(updater.installInf(), 1);
+  updater.patchResult = PatchResult::PatchReadError;
+  EXPECT_EQ(updater.installInf(), StepResult::StepFailed);
   EXPECT_TRUE(sim.oemInstalls().empty());
   const std::string text = log();
   const std::string last = "Creating a copy of fake inf file.\r\n";
@@ -314,7 +314,7 @@ TEST_F(DeviceDriverUpdateTest, SetupApiErrorIsLoggedAsNegativeNumber) {
   FakeUpdate updater(sim);
   ASSERT_NE(updater.tempInfPath(), nullptr);
   sim.failNextOemInstall(0xE0000217u);
-  EXPECT_EQ(updater.installOemInf(), 1);
+  EXPECT_EQ(updater.installOemInf(), StepResult::StepFailed);
   EXPECT_EQ(log(),
             "Path of temporary fake inf file is [C:\\users\\test\\Temp\\abk1A2B.tmp].\r\n"
             "ERROR: Could not copy temporary file as oemxx.inf -536870377: "
@@ -325,7 +325,7 @@ TEST_F(DeviceDriverUpdateTest, OemInstallWithoutMemoryOrDriverDirectory) {
   FakeUpdate updater(sim);
   ASSERT_NE(updater.tempInfPath(), nullptr);
   sim.failAllocation();
-  EXPECT_EQ(updater.installOemInf(), 1);
+  EXPECT_EQ(updater.installOemInf(), StepResult::StepFailed);
   EXPECT_TRUE(sim.oemInstalls().empty());
   EXPECT_NE(log().find("ERROR: Could not allocate memory for oemxx.inf file path.\r\n"),
             std::string::npos);
@@ -333,7 +333,7 @@ TEST_F(DeviceDriverUpdateTest, OemInstallWithoutMemoryOrDriverDirectory) {
   // Going on after a failed backup: no source media location at all.
   FakeUpdate noDirectory(sim);
   noDirectory.directory = "";
-  EXPECT_EQ(noDirectory.installInf(), 0);
+  EXPECT_EQ(noDirectory.installInf(), StepResult::StepOk);
   EXPECT_EQ(sim.oemInstalls().back().mediaLocation, "(null)");
 }
 
@@ -344,13 +344,13 @@ TEST_F(DeviceDriverUpdateTest, BackupGoesIntoAbkBackupBesideTheDriver) {
   sim.putFile(drivers + "fake.sys", "driver v1");
   {
     FakeUpdate updater(sim);
-    EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterOk);
     EXPECT_EQ(sim.fileText(drivers + "abkBackup\\fake.sys"), "driver v1");
   }
   // A second run finds the folder and overwrites the backup.
   sim.putFile(drivers + "fake.sys", "driver v2");
   FakeUpdate again(sim);
-  EXPECT_EQ(again.backupDriver(), UpdaterOk);
+  EXPECT_EQ(again.backupDriver(), UpdaterStatus::UpdaterOk);
   EXPECT_EQ(sim.fileText(drivers + "abkBackup\\fake.sys"), "driver v2");
   const std::string line =
       "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n";
@@ -366,7 +366,7 @@ TEST_F(DeviceDriverUpdateTest, MissingDriverIsAWarningAndTheFolderStaysEmpty) {
   for (int run = 0; run < 2; ++run) {
     if (run == 1) sim.refuseNewFilesIn(backups);
     FakeUpdate updater(sim);
-    EXPECT_EQ(updater.backupDriver(), UpdaterDriverMissing);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterDriverMissing);
   }
   EXPECT_TRUE(sim.isDirectory(backups));
   EXPECT_TRUE(sim.listDirectory(backups).empty());
@@ -382,7 +382,7 @@ TEST_F(DeviceDriverUpdateTest, TheCopyNeedsNoLongerNameThanTheBackup) {
   sim.putFile(updater.directory + "fake.sys", "driver");
   sim.putFile(backups + "fake.tmp", "left by an earlier run");
   ASSERT_EQ((backups + "fake.sys").size(), 259u);
-  EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterOk);
   EXPECT_TRUE(sim.listDirectory(backups) == std::vector<std::string>{"fake.sys"});
   EXPECT_EQ(sim.fileText(backups + "fake.sys"), "driver");
 }
@@ -393,7 +393,7 @@ TEST_F(DeviceDriverUpdateTest, ACopyThatCannotBeDeletedIsNamed) {
   FakeUpdate updater(sim);
   sim.failNextCopyPartWay(kErrorDiskFull);
   sim.failNextDelete(kErrorAccessDenied);
-  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(log().substr(log().find("\r\n") + 2),
             "ERROR: Could not create backup file [" + backups +
                 "fake.sys] 112:There is not enough space on the disk.\r\n\r\n"
@@ -407,12 +407,12 @@ TEST_F(DeviceDriverUpdateTest, BackupFolderOrFileThatCannotBeMadeFails) {
       "Backing up fake driver to [C:\\windows\\system32\\drivers\\abkBackup\\fake.sys].\r\n";
   FakeUpdate noFolder(sim);
   sim.failNextCreateDirectory(kErrorAccessDenied);
-  EXPECT_EQ(noFolder.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(noFolder.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(log(), line + "ERROR: Could not create backup directory 5: Access is denied.\r\n\r\n");
 
   FakeUpdate noFile(sim);
   sim.failNextCopy(kErrorAccessDenied);
-  EXPECT_EQ(noFile.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(noFile.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(
       log().substr(log().find("\r\n\r\n") + 4),
       line +
@@ -429,7 +429,7 @@ TEST_F(DeviceDriverUpdateTest, AFailedBackupLeavesTheEarlierOneAndNoPartialFile)
     // The disk fills up during the first backup: no file at all.
     FakeUpdate updater(sim);
     sim.failNextCopyPartWay(kErrorDiskFull);
-    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
     EXPECT_TRUE(sim.listDirectory(backups).empty());
     EXPECT_EQ(log(), line + "ERROR: Could not create backup file [" + backups +
                          "\\fake.sys] 112:There is not enough space on the disk.\r\n\r\n");
@@ -442,7 +442,7 @@ TEST_F(DeviceDriverUpdateTest, AFailedBackupLeavesTheEarlierOneAndNoPartialFile)
     } else {
       sim.failNextCopyPartWay(kErrorDiskFull);
     }
-    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
     EXPECT_EQ(sim.fileText(backups + "\\fake.sys"), "driver v1");
     EXPECT_TRUE(sim.listDirectory(backups) == std::vector<std::string>{"fake.sys"});
   }
@@ -459,11 +459,11 @@ TEST_F(DeviceDriverUpdateTest, BackupDirectoryLimitsAndFailures) {
   FakeUpdate tooLong(sim);
   tooLong.directory = "C:\\" + std::string(247, 'd') + "\\";
   EXPECT_EQ(tooLong.backupDirectory(), nullptr);
-  EXPECT_EQ(tooLong.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(tooLong.backupDriver(), UpdaterStatus::UpdaterFailed);
 
   FakeUpdate noDirectory(sim);
   noDirectory.directory = "";
-  EXPECT_EQ(noDirectory.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(noDirectory.backupDriver(), UpdaterStatus::UpdaterFailed);
 
   FakeUpdate noMemory(sim);
   sim.failAllocation();
@@ -479,7 +479,7 @@ TEST_F(DeviceDriverUpdateTest, BackupNameWithoutMemory) {
   FakeUpdate updater(sim);
   ASSERT_NE(updater.backupDirectory(), nullptr);
   sim.failAllocation();
-  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(log(), "ERROR: Could not allocate memory for backup driver name.");
 }
 

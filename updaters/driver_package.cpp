@@ -87,21 +87,21 @@ StepResult DriverPackage::copyIn(const char* directory, const std::string& name)
     logText("ERROR: Could not copy driver file [");
     logText(name.c_str());
     logText("] into the driver package: its folder is not known.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   const std::string from = std::string(directory) + name;
   const std::string to = pathOf(name);
   // A name the package already holds is not copied over.
   if (!to.empty() && platform().copyFile(from.c_str(), to.c_str(), true)) {
     files_.push_back(name);
-    return StepOk;
+    return StepResult::StepOk;
   }
   const uint32_t error = to.empty() ? kErrorFilenameExcedRange : platform().lastError();
   logText("ERROR: Could not copy driver file [");
   logText(from.c_str());
   logText("] into the driver package ");
   logError(error);
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 StepResult DriverPackage::write(const std::string& name, const Bytes& bytes) {
@@ -110,14 +110,14 @@ StepResult DriverPackage::write(const std::string& name, const Bytes& bytes) {
   if (file) {
     files_.push_back(name);
     const bool written = platform().writeFile(file, bytes.data(), bytes.size());
-    if (platform().closeFile(file) && written) return StepOk;
+    if (platform().closeFile(file) && written) return StepResult::StepOk;
   }
   const uint32_t error = path.empty() ? kErrorFilenameExcedRange : platform().lastError();
   logText("ERROR: Could not write [");
   logText(path.empty() ? name.c_str() : path.c_str());
   logText("] ");
   logError(error);
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 }  // namespace lw

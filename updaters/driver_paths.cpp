@@ -46,7 +46,7 @@ void fillDriverFilePath(PlatformBuffer& path, const char* directory, const char*
 
 PatchResult patchWithCopyOf(const VendorPatchTable& table, const char* outPath, const char* inPath,
                             Sha256Digest* written) {
-  if (!outPath || !inPath) return PatchBadArgs;
+  if (!outPath || !inPath) return PatchResult::PatchBadArgs;
   VendorPatchTable run = table;
   return patchInfFile(run.table(), outPath, inPath, written);
 }

@@ -38,7 +38,7 @@ StepResult packageFailed(const char* what, const char* driverName) {
   logText(" [");
   logText(driverName);
   logText("].\r\n");
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 const char* checkText(CatalogCheck check) {
@@ -65,13 +65,13 @@ const char* checkText(CatalogCheck check) {
 
 StepResult writeInf(const char* path, const std::string& text, Sha256Digest* written) {
   FileHandle file = platform().openWrite(path);
-  if (!file) return StepFailed;
+  if (!file) return StepResult::StepFailed;
   const bool ok = platform().writeFile(file, text.data(), text.size());
-  if (!platform().closeFile(file) || !ok) return StepFailed;
+  if (!platform().closeFile(file) || !ok) return StepResult::StepFailed;
   Sha256 hash;
   hash.update(text.data(), text.size());
   *written = hash.finish();
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 }  // namespace
@@ -119,7 +119,7 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
       return packageFailed("The inf file names a source file outside its own folder, for",
                            driverName);
   }
-  if (writeInf(infPath, inf.text, written) != StepOk) {
+  if (writeInf(infPath, inf.text, written) != StepResult::StepOk) {
     return packageFailed("Could not write the patched inf file of", driverName);
   }
 
@@ -133,7 +133,7 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
   }
   content.members.push_back(memberFor(result.infName, bytesOf(inf.text)));
   for (const std::string& file : inf.files) {
-    if (package.copyIn(driverDirectory, file) != StepOk) return StepFailed;
+    if (package.copyIn(driverDirectory, file) != StepResult::StepOk) return StepResult::StepFailed;
     Bytes bytes;
     if (!readWholeFile(package.pathOf(file).c_str(), &bytes)) {
       return packageFailed("Could not read a driver file of", driverName);
@@ -144,17 +144,18 @@ StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const cha
 
   Bytes catalog;
   if (signer.sign(encodeTrustList(content), signatureHashFor(platform().windowsVersion()),
-                  &catalog) != StepOk) {
-    return StepFailed;
+                  &catalog) != StepResult::StepOk) {
+    return StepResult::StepFailed;
   }
-  if (package.write(result.catalogName, catalog) != StepOk) return StepFailed;
+  if (package.write(result.catalogName, catalog) != StepResult::StepOk)
+    return StepResult::StepFailed;
   logText("Signed catalog [");
   logText(package.pathOf(result.catalogName).c_str());
   logText("] for ");
   logText(driverName);
   logText(" inf file.\r\n");
   *manifest = std::move(result);
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 StepResult verifyPackage(const DriverPackage& package, const PackageSigner& signer,
@@ -170,11 +171,11 @@ StepResult verifyPackage(const DriverPackage& package, const PackageSigner& sign
   const CatalogCheck check =
       readable ? verifyCatalog(catalog, signer.certificate(), files, platform().utcNow())
                : CatalogCheck::Malformed;
-  if (check == CatalogCheck::Ok) return StepOk;
+  if (check == CatalogCheck::Ok) return StepResult::StepOk;
   logText("ERROR: The driver package did not pass its signature check [");
   logText(checkText(check));
   logText("].\r\n");
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 }  // namespace lw

@@ -52,7 +52,7 @@ class PackageInstallTest : public UpdaterTest {
     sim.putFile(kStorageDriver, "storage driver bytes");
     sim.setWindowsVersion(10, 0, 19045);
     sim.enforceDriverSigning(true);
-    EXPECT_EQ(job.createUpdaters(), StepOk);
+    EXPECT_EQ(job.createUpdaters(), StepResult::StepOk);
   }
   ~PackageInstallTest() override { job.destroyUpdaters(); }
 
@@ -70,7 +70,7 @@ class PackageInstallTest : public UpdaterTest {
 };
 
 TEST_F(PackageInstallTest, BothPackagesAreSignedStagedAndLeaveOnlyTheCertificate) {
-  ASSERT_EQ(install(SyncUpdaterIndex), StepOk) << log();
+  ASSERT_EQ(install(SyncUpdaterIndex), StepResult::StepOk) << log();
   const std::vector<std::string> folders = packageFolders();
   ASSERT_EQ(folders.size(), 1u);
   const std::string folder = std::string(kPackageParent) + "\\" + folders[0];
@@ -80,7 +80,7 @@ TEST_F(PackageInstallTest, BothPackagesAreSignedStagedAndLeaveOnlyTheCertificate
             (std::vector<std::string>{"abk1a2b.tmp", "linkwright_wceusbsh.cat", "wceusbsh.sys"}));
   // One key for the run, held until its last catalog is signed.
   EXPECT_EQ(sim.liveKeys(), 1);
-  ASSERT_EQ(install(StorageUpdaterIndex), StepOk) << log();
+  ASSERT_EQ(install(StorageUpdaterIndex), StepResult::StepOk) << log();
   EXPECT_EQ(sim.liveKeys(), 0);
   job.finishSigning();
 
@@ -140,7 +140,7 @@ TEST_F(PackageInstallTest, ATakenFolderNameIsNeverUsed) {
   }
   sim.putFile(std::string(kPackageParent) + "\\" + taken + "\\other.txt", "someone else's");
   sim.setRandomSeed(7);
-  ASSERT_EQ(install(SyncUpdaterIndex), StepOk) << log();
+  ASSERT_EQ(install(SyncUpdaterIndex), StepResult::StepOk) << log();
   EXPECT_EQ(packageFolders().size(), 2u);
   job.destroyUpdaters();
   // The simulated drive keeps names in lower case.
@@ -163,11 +163,12 @@ class PackageFaultTest : public PackageInstallTest, public ::testing::WithParamI
 TEST_P(PackageFaultTest, InstallsNothingAndLeavesNothing) {
   const Fault& fault = GetParam();
   if (fault.bothUpdaters) {
-    ASSERT_EQ(install(SyncUpdaterIndex), StepOk) << log();
+    ASSERT_EQ(install(SyncUpdaterIndex), StepResult::StepOk) << log();
   }
   const size_t installs = sim.oemInstalls().size();
   fault.inject(sim);
-  EXPECT_EQ(install(fault.bothUpdaters ? StorageUpdaterIndex : SyncUpdaterIndex), StepFailed);
+  EXPECT_EQ(install(fault.bothUpdaters ? StorageUpdaterIndex : SyncUpdaterIndex),
+            StepResult::StepFailed);
   EXPECT_NE(log().find(fault.line), std::string::npos) << log();
   EXPECT_EQ(sim.oemInstalls().size(), installs);
   job.finishSigning();
@@ -222,7 +223,7 @@ TEST_F(PackageInstallTest, TheStagingPolicyRefusesAPackageWithoutCatalogAndSaysW
   // As the program installed before it signed packages.
   sim.setWindowsVersion(5, 2);
   sim.putFile(kSyncInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
-  EXPECT_EQ(install(SyncUpdaterIndex), StepFailed);
+  EXPECT_EQ(install(SyncUpdaterIndex), StepResult::StepFailed);
   const std::string refusal =
       "ERROR: Could not copy temporary file as oemxx.inf -536870353: The third-party INF does not "
       "contain digital signature information.\r\n\r\n"
@@ -231,7 +232,7 @@ TEST_F(PackageInstallTest, TheStagingPolicyRefusesAPackageWithoutCatalogAndSaysW
   EXPECT_NE(log().find(refusal), std::string::npos) << log();
   // A trusted publisher's catalog is information, not a refusal.
   sim.failNextOemInstall(kErrorAuthenticodeTrustedPublisher);
-  EXPECT_EQ(install(StorageUpdaterIndex), StepFailed);
+  EXPECT_EQ(install(StorageUpdaterIndex), StepResult::StepFailed);
   EXPECT_EQ(log().find("refused", log().find(refusal) + refusal.size()), std::string::npos);
 }
 

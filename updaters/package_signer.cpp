@@ -44,7 +44,7 @@ StepResult PackageSigner::createIdentity() {
   handle_ = platform().createSigner(kSignerName, daysBefore(now, 1), kValidUntil);
   if (!handle_) {
     logError("ERROR: Could not create the driver signing certificate ", platform().lastError());
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   keyHeld_ = true;
   Certificate parsed;
@@ -52,7 +52,7 @@ StepResult PackageSigner::createIdentity() {
       !parseCertificate(certificate_, &parsed)) {
     certificate_.clear();
     logText("ERROR: Could not read the driver signing certificate.\r\n");
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   thumbprint_ = hexOf(thumbprint(parsed));
   logText("Created driver signing certificate [CN=");
@@ -61,9 +61,9 @@ StepResult PackageSigner::createIdentity() {
   logText(thumbprint_.c_str());
   logText("].\r\n");
   for (CertStore store : kStores) {
-    if (addToStore(store) != StepOk) return StepFailed;
+    if (addToStore(store) != StepResult::StepOk) return StepResult::StepFailed;
   }
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 StepResult PackageSigner::addToStore(CertStore store) {
@@ -71,7 +71,7 @@ StepResult PackageSigner::addToStore(CertStore store) {
     logText("ERROR: Could not add the driver signing certificate to the local machine's [");
     logText(storeName(store));
     logError("] store ", platform().lastError());
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   inStore_[storeIndex(store)] = true;
   logText("Added driver signing certificate [");
@@ -79,24 +79,24 @@ StepResult PackageSigner::addToStore(CertStore store) {
   logText("] to the local machine's [");
   logText(storeName(store));
   logText("] store.\r\n");
-  return StepOk;
+  return StepResult::StepOk;
 }
 
 StepResult PackageSigner::destroyKey() {
-  if (!keyHeld_) return StepOk;
+  if (!keyHeld_) return StepResult::StepOk;
   keyHeld_ = false;
-  if (platform().destroySignerKey(handle_)) return StepOk;
+  if (platform().destroySignerKey(handle_)) return StepResult::StepOk;
   logError("ERROR: Could not destroy the driver signing key ", platform().lastError());
-  return StepFailed;
+  return StepResult::StepFailed;
 }
 
 StepResult PackageSigner::sign(const Bytes& trustList, HashAlgorithm algorithm, Bytes* catalog) {
   if (!attempted_) {
     attempted_ = true;
-    if (createIdentity() != StepOk) return StepFailed;
+    if (createIdentity() != StepResult::StepOk) return StepResult::StepFailed;
   }
   // A failed start, a key already destroyed: nothing more is signed.
-  if (!keyHeld_) return StepFailed;
+  if (!keyHeld_) return StepResult::StepFailed;
   uint32_t signError = kErrorSuccess;
   const bool signed_ = signCatalog(
       trustList, certificate_, algorithm,
@@ -108,12 +108,12 @@ StepResult PackageSigner::sign(const Bytes& trustList, HashAlgorithm algorithm, 
       catalog);
   if (!signed_) {
     logError("ERROR: Could not sign the driver package's catalog ", signError);
-    return StepFailed;
+    return StepResult::StepFailed;
   }
   // The key is worth nothing once the run's last catalog is signed, and
   // destroyed then, so that nothing else can ever be signed with it.
-  if (--catalogsLeft_ <= 0 && destroyKey() != StepOk) return StepFailed;
-  return StepOk;
+  if (--catalogsLeft_ <= 0 && destroyKey() != StepResult::StepOk) return StepResult::StepFailed;
+  return StepResult::StepOk;
 }
 
 void PackageSigner::finish() {

@@ -40,7 +40,7 @@ class UpdaterTest : public LoggedSimTest {
     if (gen60) table.applyGen60Adjustment();
     sim.putFile("C:\\expected\\stock.inf", stock);
     EXPECT_EQ(patchInfFile(table.table(), "C:\\expected\\patched.inf", "C:\\expected\\stock.inf"),
-              PatchOk);
+              PatchResult::PatchOk);
     return sim.fileText("C:\\expected\\patched.inf");
   }
 };

@@ -199,21 +199,21 @@ TEST(UpdatersUnderWine, BackUpPatchAndInstallBothDrivers) {
 
   openLog();
   InstallJob job;
-  ASSERT_EQ(job.createUpdaters(), 0);
+  ASSERT_EQ(job.createUpdaters(), StepResult::StepOk);
   DeviceDriverUpdate* sync = job.updater(SyncUpdaterIndex);
   DeviceDriverUpdate* storage = job.updater(StorageUpdaterIndex);
   EXPECT_STREQ(sync->infPath(), kSyncInf);
   EXPECT_STREQ(storage->infPath(), kStorageInf);
 
-  EXPECT_EQ(sync->backupDriver(), UpdaterOk);
-  EXPECT_EQ(storage->backupDriver(), UpdaterOk);
+  EXPECT_EQ(sync->backupDriver(), UpdaterStatus::UpdaterOk);
+  EXPECT_EQ(storage->backupDriver(), UpdaterStatus::UpdaterOk);
   EXPECT_EQ(readBytes(std::string(kActiveSyncDir) + "\\drivers\\abkBackup\\wceusbsh.sys"),
             "sync driver bytes");
   EXPECT_EQ(readBytes("C:\\windows\\system32\\drivers\\abkBackup\\usbstor.sys"),
             "storage driver bytes");
 
-  EXPECT_EQ(sync->installInf(), 0);
-  EXPECT_EQ(storage->installInf(), 0);
+  EXPECT_EQ(sync->installInf(), StepResult::StepOk);
+  EXPECT_EQ(storage->installInf(), StepResult::StepOk);
   EXPECT_EQ(win32.installsOfAHeldSource, 2);
   closeLog();
   const std::string log = readBytes(std::string(kWorkDir) + "\\LinkwrightLog.txt");
@@ -280,7 +280,7 @@ TEST(UpdatersUnderWine, ACopyChangedBeforeTheInstallIsNotInstalled) {
     PackageSigner signer(1);
     UsbstorUpdate updater;
     updater.useSigner(&signer);
-    EXPECT_EQ(updater.installInf(), 1);
+    EXPECT_EQ(updater.installInf(), StepResult::StepFailed);
     temp = updater.tempInfPath();
   }
   closeLog();
@@ -312,7 +312,7 @@ TEST(UpdatersUnderWine, AFailedBackupKeepsTheEarlierOne) {
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
   {
     UsbstorUpdate updater;
-    EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
   }
   CloseHandle(locked);
   EXPECT_EQ(readBytes(backup), "the earlier backup");
@@ -321,7 +321,7 @@ TEST(UpdatersUnderWine, AFailedBackupKeepsTheEarlierOne) {
   {
     // The next run's backup takes the earlier one's place.
     UsbstorUpdate updater;
-    EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+    EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterOk);
   }
   EXPECT_EQ(readBytes(backup), "storage driver, a newer one");
   EXPECT_EQ(filesIn(backups), 1u);
@@ -352,7 +352,7 @@ TEST(UpdatersUnderWine, UsbIsSwitchedOnForTheCurrentUser) {
   Win32Platform win32;
   setPlatform(&win32);
   setDword(HKEY_CURRENT_USER, activeSyncKeyPath, "ConnectTypesAllowed", 0x3);
-  EXPECT_EQ(enableActiveSyncUsb(), 0);
+  EXPECT_EQ(enableActiveSyncUsb(), UsbSettingResult::UsbOk);
   EXPECT_EQ(valueBytes(HKEY_CURRENT_USER, activeSyncKeyPath, "ConnectTypesAllowed"),
             std::string("\x0B\0\0\0", 4));
   setPlatform(nullptr);

@@ -35,7 +35,7 @@ void directoryWithSuffix(PlatformBuffer& buffer, uint32_t length, const char* su
 
 UsbstorUpdate::UsbstorUpdate() {
   // The sync updater made the first probe; this one only reads its class.
-  if (probeActiveSync() == Gen60) patchTable.applyGen60Adjustment();
+  if (probeActiveSync() == ActiveSyncGen::Gen60) patchTable.applyGen60Adjustment();
 }
 
 const char* UsbstorUpdate::defaultInfPath() {

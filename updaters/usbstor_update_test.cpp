@@ -15,7 +15,7 @@ TEST_F(UsbstorUpdateTest, FixedPathsWhateverTheActiveSyncClass) {
   EXPECT_STREQ(updater.infPath(), "C:\\windows\\inf\\usbstor.inf");
   EXPECT_STREQ(updater.driverDirectory(), "C:\\windows\\system32\\drivers\\");
   EXPECT_STREQ(updater.driverFilePath(), "C:\\windows\\system32\\drivers\\usbstor.sys");
-  EXPECT_EQ(updater.backupDriver(), UpdaterDriverMissing);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterDriverMissing);
   EXPECT_EQ(log(),
             "ERROR: Could not locate ActiveSync\r\n"
             "Default path of usbstor inf file is [C:\\windows\\inf\\usbstor.inf].\r\n"
@@ -61,7 +61,7 @@ TEST_F(UsbstorUpdateTest, SystemDirectoryOf251IsAcceptedAnd252Refused) {
   // is logged.
   sim.setDirectory(SimPlatform::Directory::System, "C:\\" + std::string(239, 's'));
   UsbstorUpdate backupTooLong;
-  EXPECT_EQ(backupTooLong.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(backupTooLong.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(log(),
             "ERROR: Could not locate ActiveSync\r\n"
             "ERROR: Driver directory is too long.\r\n"
@@ -75,7 +75,7 @@ TEST_F(UsbstorUpdateTest, QueryAndMemoryFailuresAreFinal) {
   UsbstorUpdate noDirectories;
   EXPECT_EQ(noDirectories.defaultInfPath(), nullptr);
   // The backup stops at its first failed step, logged once.
-  EXPECT_EQ(noDirectories.backupDriver(), UpdaterFailed);
+  EXPECT_EQ(noDirectories.backupDriver(), UpdaterStatus::UpdaterFailed);
   EXPECT_EQ(noDirectories.driverDirectory(), nullptr);
 
   UsbstorUpdate noMemory;
@@ -103,12 +103,13 @@ TEST_F(UsbstorUpdateTest, InstallsTheStorageTablePatchWithTheGen60Adjustment) {
   ASSERT_NE(expected, enginePatched(VendorTableKind::Storage, false, kStockLikeInf));
   probeActiveSync();
   UsbstorUpdate updater;
-  EXPECT_EQ(updater.installInf(), 0);
+  EXPECT_EQ(updater.installInf(), StepResult::StepOk);
   ASSERT_EQ(sim.oemInstalls().size(), 1u);
   EXPECT_EQ(sim.fileText(sim.oemInstalls()[0].installedPath), expected);
-  EXPECT_EQ(updater.patchInf(nullptr, nullptr, nullptr), PatchBadArgs);
+  EXPECT_EQ(updater.patchInf(nullptr, nullptr, nullptr), PatchResult::PatchBadArgs);
   // Patching again gives the same bytes: the table is not used up.
-  EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\usbstor.inf", nullptr), PatchOk);
+  EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\usbstor.inf", nullptr),
+            PatchResult::PatchOk);
   EXPECT_EQ(sim.fileText("C:\\again.inf"), expected);
 }
 

@@ -79,7 +79,7 @@ PlatformBuffer installedDirectory() {
 WceusbshUpdate::WceusbshUpdate() {
   // The run's first probe: its log lines follow the banner.
   activeSyncGen = probeActiveSync();
-  if (activeSyncGen == Gen60) {
+  if (activeSyncGen == ActiveSyncGen::Gen60) {
     processState().syncDriverName = kGen60DriverName;
     patchTable.applyGen60Adjustment();
   }
@@ -87,11 +87,11 @@ WceusbshUpdate::WceusbshUpdate() {
 
 PlatformBuffer WceusbshUpdate::syncBaseDirectory() {
   switch (activeSyncGen) {
-    case Gen31:
+    case ActiveSyncGen::Gen31:
       return directoryFromQuery(false);
-    case Gen36:
+    case ActiveSyncGen::Gen36:
       return installedDirectory();
-    case Gen60:
+    case ActiveSyncGen::Gen60:
       return directoryFromQuery(true);
     default:
       return PlatformBuffer();
@@ -102,10 +102,10 @@ const char* WceusbshUpdate::defaultInfPath() {
   if (defaultInfPathKnown) return defaultInfPathCache.get();
   defaultInfPathKnown = true;
   defaultInfPathCache = syncBaseDirectory();
-  const char* suffix = activeSyncGen == Gen31   ? kInfUnderInf
-                       : activeSyncGen == Gen36 ? kInfUnderDrivers
-                       : activeSyncGen == Gen60 ? kInfUnderInf
-                                                : nullptr;
+  const char* suffix = activeSyncGen == ActiveSyncGen::Gen31   ? kInfUnderInf
+                       : activeSyncGen == ActiveSyncGen::Gen36 ? kInfUnderDrivers
+                       : activeSyncGen == ActiveSyncGen::Gen60 ? kInfUnderInf
+                                                               : nullptr;
   if (!suffix) {
     logText("ERROR:Could not determine ActiveSync version.\r\n");
     return nullptr;
@@ -125,7 +125,7 @@ const char* WceusbshUpdate::defaultInfPath() {
 const char* WceusbshUpdate::driverDirectory() {
   if (driverDirectoryKnown) return driverDirectoryCache.get();
   driverDirectoryCache = syncBaseDirectory();
-  const char* suffix = activeSyncGen == Gen60 ? kGen60DriversSuffix : kDriversSuffix;
+  const char* suffix = activeSyncGen == ActiveSyncGen::Gen60 ? kGen60DriversSuffix : kDriversSuffix;
   if (!driverDirectoryCache) {
     driverDirectoryKnown = true;
     return nullptr;

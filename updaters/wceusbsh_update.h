@@ -28,7 +28,7 @@ class WceusbshUpdate : public DeviceDriverUpdate {
   bool defaultInfPathKnown = false;
   PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
-  ActiveSyncGen activeSyncGen = NotProbed;
+  ActiveSyncGen activeSyncGen = ActiveSyncGen::NotProbed;
   VendorPatchTable patchTable{VendorTableKind::Sync};
 };
 

@@ -100,9 +100,9 @@ TEST_F(WceusbshUpdateTest, GoingOnAfterABackupWithoutInstalledDir) {
   putVersion(4, 5);
   sim.putFile("D:\\wceusbsh.inf", kStockLikeInf);
   WceusbshUpdate updater;
-  ASSERT_EQ(updater.setInfPath("D:\\wceusbsh.inf"), 0);
-  EXPECT_EQ(updater.backupDriver(), UpdaterFailed);
-  EXPECT_EQ(updater.installInf(), 0);
+  ASSERT_EQ(updater.setInfPath("D:\\wceusbsh.inf"), StepResult::StepOk);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterFailed);
+  EXPECT_EQ(updater.installInf(), StepResult::StepOk);
   ASSERT_EQ(sim.oemInstalls().size(), 1u);
   EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "(null)");
   EXPECT_EQ(log(), std::string(kGen36Probe) +
@@ -135,7 +135,7 @@ TEST_F(WceusbshUpdateTest, Gen60IsWinusbUnderTheWindowsDirectory) {
   EXPECT_STREQ(processState().syncDriverName, "winusb");
   EXPECT_STREQ(updater.driverName(), "winusb");
   EXPECT_STREQ(updater.infPath(), "C:\\windows\\inf\\wceusbsh.inf");
-  EXPECT_EQ(updater.backupDriver(), UpdaterOk);
+  EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterOk);
   EXPECT_EQ(sim.fileText("C:\\windows\\system32\\drivers\\abkBackup\\winusb.sys"), "winusb driver");
   EXPECT_EQ(log(),
             "ActiveSync major version is 6\r\nActiveSync minor version is 1\r\n"
@@ -213,8 +213,8 @@ TEST_F(WceusbshUpdateTest, WithoutActiveSyncThereAreNoPaths) {
   EXPECT_EQ(log(),
             "ERROR: Could not locate ActiveSync\r\n"
             "ERROR:Could not determine ActiveSync version.\r\n");
-  EXPECT_EQ(updater.patchInf(nullptr, "C:\\x.inf", nullptr), PatchBadArgs);
-  EXPECT_EQ(updater.patchInf("C:\\x.inf", nullptr, nullptr), PatchBadArgs);
+  EXPECT_EQ(updater.patchInf(nullptr, "C:\\x.inf", nullptr), PatchResult::PatchBadArgs);
+  EXPECT_EQ(updater.patchInf("C:\\x.inf", nullptr, nullptr), PatchResult::PatchBadArgs);
 }
 
 TEST_F(WceusbshUpdateTest, InstallsTheSyncTablePatchUnderGen60) {
@@ -223,12 +223,12 @@ TEST_F(WceusbshUpdateTest, InstallsTheSyncTablePatchUnderGen60) {
   const std::string expected = enginePatched(VendorTableKind::Sync, true, kStockLikeInf);
   {
     WceusbshUpdate updater;
-    EXPECT_EQ(updater.installInf(), 0);
+    EXPECT_EQ(updater.installInf(), StepResult::StepOk);
     ASSERT_EQ(sim.oemInstalls().size(), 1u);
     EXPECT_EQ(sim.oemInstalls()[0].mediaLocation, "C:\\windows\\system32\\drivers\\");
     EXPECT_EQ(sim.fileText(sim.oemInstalls()[0].installedPath), expected);
     EXPECT_EQ(updater.patchInf("C:\\again.inf", "C:\\windows\\inf\\wceusbsh.inf", nullptr),
-              PatchOk);
+              PatchResult::PatchOk);
     EXPECT_EQ(sim.fileText("C:\\again.inf"), expected);
   }
   EXPECT_NE(expected, kStockLikeInf);
