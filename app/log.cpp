@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/process_state.h"
 #include "platform/platform.h"
 
 namespace lw {
@@ -13,10 +12,21 @@ namespace {
 constexpr uint32_t kPathBufferSize = 262;
 constexpr char kLogFileName[] = "LinkwrightLog.txt";
 
+// The log's path once worked out, and the log while it is open.
+struct LogState {
+  char* path = nullptr;
+  FileHandle file = nullptr;
+};
+
+LogState& logState() {
+  static LogState state;
+  return state;
+}
+
 }  // namespace
 
 const char* logFilePath() {
-  char*& cachedPath = processState().logPath;
+  char*& cachedPath = logState().path;
   if (cachedPath) return cachedPath;
   char* path = static_cast<char*>(platform().allocate(kPathBufferSize));
   if (!path) return nullptr;
@@ -72,13 +82,15 @@ FileHandle openUnlinked(const char* path) {
 
 void openLog() {
   const char* path = logFilePath();
-  FileHandle& logFile = processState().logFile;
+  FileHandle& logFile = logState().file;
   if (!path || logFile) return;
   logFile = openUnlinked(path);
 }
 
+bool logIsOpen() { return logState().file != nullptr; }
+
 void logText(const char* text) {
-  const FileHandle logFile = processState().logFile;
+  const FileHandle logFile = logState().file;
   if (text && logFile) platform().writeFile(logFile, text, std::strlen(text));
 }
 
@@ -89,7 +101,7 @@ void logNumber(int32_t value) {
 }
 
 void logSystemError(uint32_t code) {
-  if (!processState().logFile) return;
+  if (!logIsOpen()) return;
   char* text = platform().systemMessage(code);
   if (!text) return;
   logText(text);
@@ -97,11 +109,11 @@ void logSystemError(uint32_t code) {
 }
 
 void closeLog() {
-  ProcessState& state = processState();
-  if (state.logFile) platform().closeFile(state.logFile);
-  state.logFile = nullptr;
-  platform().release(state.logPath);
-  state.logPath = nullptr;
+  LogState& state = logState();
+  if (state.file) platform().closeFile(state.file);
+  state.file = nullptr;
+  platform().release(state.path);
+  state.path = nullptr;
 }
 
 }  // namespace lw

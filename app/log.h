@@ -10,6 +10,7 @@ namespace lw {
 // The log's full path, worked out once; null when no memory was had.
 const char* logFilePath();
 void openLog();
+bool logIsOpen();
 void logText(const char* text);
 void logNumber(int32_t value);
 void logSystemError(uint32_t code);

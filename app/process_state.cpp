@@ -1,19 +1,16 @@
 #include "app/process_state.h"
 
 #include "app/log.h"
+#include "app/run_sequence.h"
+#include "hostcfg/activesync.h"
 
 namespace lw {
 
-ProcessState& processState() {
-  static ProcessState state;
-  return state;
-}
-
 void resetProcessState() {
-  ProcessState& state = processState();
-  state.job.destroyUpdaters();
+  processJob().destroyUpdaters();
+  processJob() = InstallJob();
   closeLog();
-  state = ProcessState();
+  forgetActiveSyncProbe();
 }
 
 }  // namespace lw

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "app/log.h"
-#include "app/process_state.h"
 #include "platform/platform.h"
 #include "ui/resource.h"
 
@@ -58,7 +57,10 @@ void formatBannerTime(const std::tm* when, char (&text)[32]) {
                 when->tm_year + 1900);
 }
 
-InstallJob& processJob() { return processState().job; }
+InstallJob& processJob() {
+  static InstallJob job;
+  return job;
+}
 
 ExitCode runSequence(WizardStages& stages) {
   openLog();

@@ -27,6 +27,8 @@ long openActiveSyncMachineKey(RegKey* key);
 
 // Reads, logs and classifies the installed version once per process.
 ActiveSyncGen probeActiveSync();
+// As at process start: the next probe reads the registry again.
+void forgetActiveSyncProbe();
 
 enum class UsbSettingResult : int {
   UsbOk = 0,               // USB was already allowed, or is now

@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "app/log.h"
-#include "app/process_state.h"
 #include "hostcfg/activesync.h"
 #include "platform/platform.h"
 
@@ -35,10 +34,19 @@ ActiveSyncGen classify(uint32_t major, uint32_t minor) {
   return major <= 5 ? ActiveSyncGen::Gen36 : ActiveSyncGen::Gen60;
 }
 
+// Probed once per process: ActiveSync installed or upgraded meanwhile is
+// seen by the next run.
+ActiveSyncGen& cachedActiveSyncGen() {
+  static ActiveSyncGen gen = ActiveSyncGen::NotProbed;
+  return gen;
+}
+
 }  // namespace
 
+void forgetActiveSyncProbe() { cachedActiveSyncGen() = ActiveSyncGen::NotProbed; }
+
 ActiveSyncGen probeActiveSync() {
-  ActiveSyncGen& cachedGen = processState().activeSyncGen;
+  ActiveSyncGen& cachedGen = cachedActiveSyncGen();
   if (cachedGen != ActiveSyncGen::NotProbed) return cachedGen;
   // Every failure below leaves NotFound behind, so it is not retried.
   cachedGen = ActiveSyncGen::NotFound;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "app/log.h"
-#include "app/process_state.h"
 #include "platform/platform.h"
 #include "updaters/driver_paths.h"
 
@@ -80,7 +79,7 @@ WceusbshUpdate::WceusbshUpdate() {
   // The run's first probe: its log lines follow the banner.
   activeSyncGen = probeActiveSync();
   if (activeSyncGen == ActiveSyncGen::Gen60) {
-    processState().syncDriverName = kGen60DriverName;
+    driverName_ = kGen60DriverName;
     patchTable.applyGen60Adjustment();
   }
 }
@@ -157,6 +156,6 @@ PatchResult WceusbshUpdate::patchInf(const char* outPath, const char* inPath,
   return patchWithCopyOf(patchTable, outPath, inPath, written);
 }
 
-const char* WceusbshUpdate::driverName() { return processState().syncDriverName; }
+const char* WceusbshUpdate::driverName() { return driverName_; }
 
 }  // namespace lw

@@ -29,6 +29,8 @@ class WceusbshUpdate : public DeviceDriverUpdate {
   PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
   ActiveSyncGen activeSyncGen = ActiveSyncGen::NotProbed;
+  // "winusb" under ActiveSync 6.
+  const char* driverName_ = "wceusbsh";
   VendorPatchTable patchTable{VendorTableKind::Sync};
 };
 

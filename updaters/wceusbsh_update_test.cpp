@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/process_state.h"
 #include "updaters/updater_test_support.h"
 
 namespace lw {
@@ -132,7 +131,6 @@ TEST_F(WceusbshUpdateTest, Gen60IsWinusbUnderTheWindowsDirectory) {
   putVersion(6, 1);
   sim.putFile("C:\\windows\\system32\\drivers\\winusb.sys", "winusb driver");
   WceusbshUpdate updater;
-  EXPECT_STREQ(processState().syncDriverName, "winusb");
   EXPECT_STREQ(updater.driverName(), "winusb");
   EXPECT_STREQ(updater.infPath(), "C:\\windows\\inf\\wceusbsh.inf");
   EXPECT_EQ(updater.backupDriver(), UpdaterStatus::UpdaterOk);
