@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 #include "signing/pe_image_hash.h"
-#include "signing/test_pe.h"
+#include "tests/support/test_pe.h"
 #include "ui/resource.h"
 
 namespace lw {

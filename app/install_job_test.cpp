@@ -3,7 +3,7 @@
 #include <string>
 
 #include "hostcfg/activesync.h"
-#include "hostcfg/logged_sim_test.h"
+#include "tests/support/logged_sim_test.h"
 #include "updaters/device_driver_update.h"
 
 namespace lw {

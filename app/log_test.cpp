@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 
 namespace lw {
 namespace {

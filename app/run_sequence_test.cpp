@@ -5,7 +5,7 @@
 
 #include "app/log.h"
 #include "hostcfg/activesync.h"
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 #include "ui/resource.h"
 
 namespace lw {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "hostcfg/logged_sim_test.h"
+#include "tests/support/logged_sim_test.h"
 
 namespace lw {
 namespace {

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "infpatch/patch_invariant.h"
+#include "tests/support/patch_invariant.h"
 #include "infpatch/vendor_tables.h"
 #include "platform/sim/sim_platform.h"
 

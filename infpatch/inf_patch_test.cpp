@@ -7,7 +7,7 @@
 #include <string>
 
 #include "infpatch/inf_engine.h"
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 
 namespace lw {
 namespace {

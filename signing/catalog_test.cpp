@@ -12,7 +12,7 @@
 #include <string>
 
 #include "signing/catalog_verify.h"
-#include "signing/test_bytes.h"
+#include "tests/support/test_bytes.h"
 
 namespace lw {
 namespace {

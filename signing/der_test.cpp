@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "signing/test_bytes.h"
+#include "tests/support/test_bytes.h"
 
 namespace lw {
 namespace {

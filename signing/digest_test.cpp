@@ -6,7 +6,7 @@
 #include <string>
 
 #include "signing/sha1.h"
-#include "signing/test_bytes.h"
+#include "tests/support/test_bytes.h"
 
 namespace lw {
 namespace {

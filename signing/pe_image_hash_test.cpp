@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "signing/test_bytes.h"
-#include "signing/test_pe.h"
+#include "tests/support/test_bytes.h"
+#include "tests/support/test_pe.h"
 
 namespace lw {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "signing/test_bytes.h"
+#include "tests/support/test_bytes.h"
 #include "signing/x509.h"
 
 namespace lw {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "infpatch/patch_invariant.h"
-#include "tools/tool_runner.h"
+#include "tests/support/patch_invariant.h"
+#include "tests/support/tool_runner.h"
 
 namespace lw {
 namespace {

@@ -1,7 +1,7 @@
 // The command line of linkwright-infpatch, run as a process.
 #include <gtest/gtest.h>
 
-#include "tools/tool_runner.h"
+#include "tests/support/tool_runner.h"
 
 namespace lw {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hostcfg/logged_sim_test.h"
+#include "tests/support/logged_sim_test.h"
 #include "ui/page_result.h"
 
 namespace lw {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "hostcfg/logged_sim_test.h"
+#include "tests/support/logged_sim_test.h"
 
 namespace lw {
 namespace {

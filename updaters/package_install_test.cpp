@@ -11,7 +11,7 @@
 #include "signing/x509.h"
 #include "updaters/device_driver_update.h"
 #include "updaters/signature_errors.h"
-#include "updaters/updater_test_support.h"
+#include "tests/support/updater_test_support.h"
 
 namespace lw {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "updaters/updater_test_support.h"
+#include "tests/support/updater_test_support.h"
 
 namespace lw {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 
 namespace lw {
 namespace {

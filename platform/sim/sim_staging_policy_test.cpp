@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 #include "signing/catalog.h"
 #include "signing/der.h"
 #include "signing/pe_image_hash.h"

@@ -6,7 +6,7 @@
 
 #include "app/log.h"
 #include "hostcfg/activesync.h"
-#include "platform/sim/sim_test.h"
+#include "tests/support/sim_test.h"
 
 namespace lw {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "hostcfg/activesync.h"
-#include "hostcfg/logged_sim_test.h"
+#include "tests/support/logged_sim_test.h"
 #include "infpatch/vendor_tables.h"
 
 namespace lw {
