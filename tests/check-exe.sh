@@ -3,9 +3,11 @@
 # against the oldest Windows it must run on (XP SP2, NT 5.1, for i386; XP x64,
 # NT 5.2, for x86_64): the machine, a GUI subsystem of at most that version,
 # NX and ASLR, the stack protector, imports that exist in that Windows'
-# system DLLs (the lists in tests/winapi), the version resource and a
-# manifest in the form XP loads. A tool (console, no version resource or
-# manifest) gets the same checks but those two.
+# system DLLs (the lists in tests/winapi), delayed imports included, the
+# version resource and a manifest in the form XP loads. A program loads only
+# kernel32 and the C runtime with itself; it delays the rest. A tool
+# (console, no version resource or manifest) gets the same checks but those
+# three.
 set -euo pipefail
 exe=$1
 arch=$2
@@ -43,6 +45,17 @@ imports=$(awk '
   dll != "" && /^\t[0-9a-f]+\t/ { print dll, ($3 == "" ? "#" $2 : $3); next }
   /^$/ { dll = "" }' <<<"$dump" | sort -u)
 [ -n "$imports" ] || fail "no imports found"
+delayed=$(bash "$here/delay-imports.sh" "$exe" "$arch")
+if [ "$kind" = program ]; then
+  # What Windows loads with the program comes before WinMain restricts the
+  # DLL search: kernel32 and msvcrt, a known DLL, alone.
+  loaded=$(awk '{print $1}' <<<"$imports" | sort -u | tr '\n' ' ')
+  [ "$loaded" = "kernel32 msvcrt " ] || fail "imports other than kernel32 and msvcrt: $loaded"
+  # A program shows its pages through user32: none delayed means the
+  # delayed imports were not found.
+  grep -q '^user32 ' <<<"$delayed" || fail "no delayed import of user32 found"
+fi
+imports=$(printf '%s\n%s\n' "$imports" "$delayed" | grep -v '^$' | sort -u)
 # The DLLs a program may import from are those with a list: kernel32,
 # user32, advapi32, crypt32 and the others there.
 listed=$(cd "$here/winapi" && ls -- *.txt | sed 's/\.txt$//')
@@ -114,4 +127,4 @@ done
 # two namespaces.
 doubled=$(grep -o '<[^>]*>' <<<"$manifest" | grep -E 'xmlns[:=].*xmlns[:=]' || true)
 [ -z "$doubled" ] || fail "manifest element with two namespaces: $doubled"
-echo "$name: $format, $subsystem_kind $version, $flags, $(wc -l <<<"$imports") imports within Windows $floor, version and manifest as required"
+echo "$name: $format, $subsystem_kind $version, $flags, $(wc -l <<<"$imports") imports ($(grep -c . <<<"$delayed") delayed) within Windows $floor, version and manifest as required"
