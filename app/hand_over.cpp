@@ -6,7 +6,7 @@
 #include "app/run_sequence.h"
 #include "platform/platform.h"
 #include "signing/pe_image_hash.h"
-#include "ui/resource.h"
+#include "app/version.h"
 
 namespace lw {
 

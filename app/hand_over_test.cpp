@@ -6,7 +6,7 @@
 #include "tests/support/sim_test.h"
 #include "signing/pe_image_hash.h"
 #include "tests/support/test_pe.h"
-#include "ui/resource.h"
+#include "app/version.h"
 
 namespace lw {
 namespace {

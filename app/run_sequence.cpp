@@ -6,7 +6,7 @@
 
 #include "app/log.h"
 #include "platform/platform.h"
-#include "ui/resource.h"
+#include "app/version.h"
 
 namespace lw {
 

@@ -6,7 +6,7 @@
 #include "app/log.h"
 #include "hostcfg/activesync.h"
 #include "tests/support/sim_test.h"
-#include "ui/resource.h"
+#include "app/version.h"
 
 namespace lw {
 namespace {

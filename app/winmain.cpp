@@ -4,7 +4,7 @@
 #include "app/hand_over.h"
 #include "app/run_sequence.h"
 #include "platform/win32/kernel_function.h"
-#include "platform/win32/win32_hand_over.h"
+#include "ui/win32_hand_over.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/wizard_stages.h"
 

@@ -1,21 +1,9 @@
-/* Shared by the resource script and the code: resource and control ids,
-   the version and the build code. Plain defines, so windres can read it. */
+/* Shared by the resource script, the pages and the scripts: resource and
+   control ids. Plain defines, so windres can read it. */
 #ifndef LINKWRIGHT_RESOURCE_H
 #define LINKWRIGHT_RESOURCE_H
 
-#define LW_BUILD_CODE "D305k"
-#define LW_VERSION_BINARY 3, 0, 1, 1
-#define LW_VERSION_TEXT "3.0.1.1"
-
-/* The two programs: the 32-bit one every user starts, and the 64-bit one
-   it hands over to on 64-bit Windows. */
-#define LW_PROGRAM32_FILE "Linkwright.exe"
-#define LW_PROGRAM64_FILE "Linkwright64.exe"
-#ifdef _WIN64
-#define LW_PROGRAM_FILE LW_PROGRAM64_FILE
-#else
-#define LW_PROGRAM_FILE LW_PROGRAM32_FILE
-#endif
+#include "app/version.h"
 
 #define IDD_WELCOME 100
 #define IDD_INF_SELECTION 110

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/hand_over.h"
-#include "platform/win32/win32_hand_over.h"
+#include "ui/win32_hand_over.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/win32/win32_hand_over.h"
+#include "ui/win32_hand_over.h"
 
 #include <windows.h>
 
 #include <cstring>
 
 #include "platform/win32/kernel_function.h"
-#include "ui/resource.h"
+#include "app/version.h"
 
 namespace lw {
 
