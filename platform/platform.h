@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "signing/bytes.h"
@@ -89,6 +90,14 @@ struct FileIdentity {
 // The local machine's certificate stores the program adds to.
 enum class CertStore { Root, TrustedPublisher };
 
+// A certificate as a store holds it.
+struct StoreCertificate {
+  Bytes der;
+  std::string friendlyName;  // in the ANSI code page; empty when it has none
+};
+
+constexpr uint32_t kSuoiForceDelete = 0x1;  // SetupUninstallOEMInfA's flag
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -120,6 +129,9 @@ class Platform {
   virtual bool deleteFile(const char* path) = 0;
   virtual bool createDirectory(const char* path) = 0;
   virtual uint32_t fileAttributes(const char* path) = 0;
+  // The names of the files (not folders) in a folder, as FindFirstFileA
+  // lists them; false when the folder cannot be listed.
+  virtual bool listFiles(const char* folder, std::vector<std::string>* names) = 0;
 
   // Byte files. openRead shares reading and writing with others and needs
   // the file to exist; openWrite creates or empties the file; openAppend
@@ -162,6 +174,10 @@ class Platform {
   // SetupCopyOEMInfA; on failure lastError holds the Setup API's number.
   virtual bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                           uint32_t copyStyle, char* destName, uint32_t destSize) = 0;
+
+  // SetupUninstallOEMInfA: an OEM INF of the Windows INF folder, named
+  // without its folder, with its PNF and the catalog it was installed with.
+  virtual bool uninstallOemInf(const char* infName, uint32_t flags) = 0;
 
   // WideCharToMultiByte(CP_ACP, 0, ...): bytes written (counting the NUL
   // when count is -1), 0 on failure, including a result that does not fit.
@@ -211,6 +227,11 @@ class Platform {
   virtual bool addSignerCertificate(SignerHandle signer, CertStore store) = 0;
   // Takes the signer's certificate out of that store again.
   virtual bool removeSignerCertificate(SignerHandle signer, CertStore store) = 0;
+  // Every certificate of a store of the local machine, which is not
+  // created when it does not exist (it then has none).
+  virtual bool storeCertificates(CertStore store, std::vector<StoreCertificate>* certificates) = 0;
+  // Deletes the certificate with these bytes from that store.
+  virtual bool deleteStoreCertificate(CertStore store, const Bytes& der) = 0;
 };
 
 // True when the open file is a reparse point of any kind or has more than

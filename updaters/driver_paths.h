@@ -16,6 +16,11 @@ constexpr size_t kPathBufferSize = 262;
 constexpr size_t kMaxPathLength = 260;
 
 inline constexpr char kDriverExtension[] = ".sys";
+// The drivers' names: the sync driver, its name under ActiveSync 6, and the
+// mass-storage driver.
+inline constexpr char kSyncDriverName[] = "wceusbsh";
+inline constexpr char kGen60SyncDriverName[] = "winusb";
+inline constexpr char kStorageDriverName[] = "usbstor";
 inline constexpr char kDriversSuffix[] = "\\drivers\\";
 
 inline constexpr char kNoDriverDirectoryLine[] =

@@ -96,12 +96,16 @@ bool readWholeFile(const char* path, Bytes* out) {
   return true;
 }
 
+std::string packageCatalogName(const char* driverName) {
+  return std::string("linkwright_") + driverName + ".cat";
+}
+
 StepResult buildPackage(DriverPackage& package, PackageSigner& signer, const char* infPath,
                         const char* driverDirectory, const char* driverName, Sha256Digest* written,
                         PackageManifest* manifest) {
   PackageManifest result;
   result.infName = baseName(infPath);
-  result.catalogName = std::string("linkwright_") + driverName + ".cat";
+  result.catalogName = packageCatalogName(driverName);
 
   Bytes patched;
   if (!readWholeFile(infPath, &patched)) {

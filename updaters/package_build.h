@@ -30,6 +30,10 @@ constexpr HashAlgorithm kCatalogMemberHash = HashAlgorithm::Sha1;
 // Windows 8 (NT 6.2); SHA-1 on Vista and 7, which need an update for it.
 HashAlgorithm signatureHashFor(const WindowsVersion& version);
 
+// The catalog a driver's package names in its CatalogFile line:
+// "linkwright_<driver>.cat".
+std::string packageCatalogName(const char* driverName);
+
 // Rewrites the INF at `infPath` inside the package, copies the driver
 // files it names from `driverDirectory`, and writes the signed catalog.
 // `written` gets the digest of the INF as rewritten. Failures are logged.

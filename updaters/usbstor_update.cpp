@@ -9,7 +9,6 @@ namespace lw {
 
 namespace {
 
-constexpr char kStorageDriverName[] = "usbstor";
 constexpr char kInfSuffix[] = "\\inf\\usbstor.inf";
 constexpr char kDriverFileName[] = "usbstor.sys";
 

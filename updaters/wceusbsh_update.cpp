@@ -10,7 +10,6 @@ namespace lw {
 
 namespace {
 
-constexpr char kGen60DriverName[] = "winusb";
 constexpr char kInstalledDirValue[] = "InstalledDir";
 constexpr char kInfUnderInf[] = "\\inf\\wceusbsh.inf";
 constexpr char kInfUnderDrivers[] = "\\drivers\\wceusbsh.inf";
@@ -79,7 +78,7 @@ WceusbshUpdate::WceusbshUpdate() {
   // The run's first probe: its log lines follow the banner.
   activeSyncGen = probeActiveSync();
   if (activeSyncGen == ActiveSyncGen::Gen60) {
-    driverName_ = kGen60DriverName;
+    driverName_ = kGen60SyncDriverName;
     patchTable.applyGen60Adjustment();
   }
 }

@@ -6,6 +6,7 @@
 #include "hostcfg/activesync.h"
 #include "infpatch/vendor_tables.h"
 #include "updaters/device_driver_update.h"
+#include "updaters/driver_paths.h"
 
 namespace lw {
 
@@ -29,8 +30,8 @@ class WceusbshUpdate : public DeviceDriverUpdate {
   PlatformBuffer driverFilePathCache;
   bool driverFilePathKnown = false;
   ActiveSyncGen activeSyncGen = ActiveSyncGen::NotProbed;
-  // "winusb" under ActiveSync 6.
-  const char* driverName_ = "wceusbsh";
+  // Another under ActiveSync 6.
+  const char* driverName_ = kSyncDriverName;
   VendorPatchTable patchTable{VendorTableKind::Sync};
 };
 

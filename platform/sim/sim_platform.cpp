@@ -358,6 +358,21 @@ uint32_t SimPlatform::fileAttributes(const char* path) {
   return S_ISDIR(st.st_mode) ? kFileAttributeDirectory : 0x80;
 }
 
+bool SimPlatform::listFiles(const char* folder, std::vector<std::string>* names) {
+  DIR* dir = ::opendir(hostPath(folder).c_str());
+  if (!dir) return fail(kErrorPathNotFound);
+  names->clear();
+  const std::string base = hostPath(folder) + "/";
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat st;
+    if (::stat((base + entry->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      names->push_back(entry->d_name);
+    }
+  }
+  ::closedir(dir);
+  return true;
+}
+
 FileHandle SimPlatform::openRead(const char* path) {
   if (isDirectory(path)) {
     fail(kErrorAccessDenied);
@@ -659,6 +674,26 @@ long SimPlatform::closeKey(RegKey key) {
 }
 
 // --- Setup API -----------------------------------------------------------
+
+std::string SimPlatform::lowerName(const std::string& name) { return lower(name); }
+
+// As SetupUninstallOEMInf's documentation has it: the INF of the Windows
+// INF folder and its PNF go; a device installed with it keeps it unless
+// forced.
+bool SimPlatform::uninstallOemInf(const char* infName, uint32_t flags) {
+  constexpr uint32_t kErrorInfInUseByDevices = 0xE000023D;
+  const std::string name = infName;
+  if (name.find_first_of("\\/") != std::string::npos) return fail(kErrorInvalidParameter);
+  const std::string inf = directories_[Directory::Windows] + "\\inf\\" + name;
+  if (!fileExists(inf)) return fail(kErrorFileNotFound);
+  if (!(flags & kSuoiForceDelete) && infsInUse_.count(lower(name))) {
+    return fail(kErrorInfInUseByDevices);
+  }
+  ::unlink(hostPath(inf).c_str());
+  const size_t dot = inf.rfind('.');
+  ::unlink(hostPath(inf.substr(0, dot) + ".pnf").c_str());
+  return true;
+}
 
 bool SimPlatform::copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                              uint32_t copyStyle, char* destName, uint32_t destSize) {

@@ -117,6 +117,11 @@ class SimPlatform : public Platform {
   int openKeys() const { return static_cast<int>(handles_.size()); }
 
   const std::vector<OemInstall>& oemInstalls() const { return oemInstalls_; }
+  // A device was installed with this OEM INF (a name in the INF folder):
+  // uninstalling it without SUOI_FORCEDELETE fails.
+  void markInfInUse(const std::string& infName) { infsInUse_.insert(lowerName(infName)); }
+  // A certificate another program put in a store.
+  void putStoreCertificate(CertStore store, const Bytes& der, const std::string& friendlyName);
 
   // --- Windows version, randomness, private folders, signing ---------------
   void setWindowsVersion(uint32_t major, uint32_t minor, uint32_t build = 0) {
@@ -158,6 +163,7 @@ class SimPlatform : public Platform {
   bool deleteFile(const char* path) override;
   bool createDirectory(const char* path) override;
   uint32_t fileAttributes(const char* path) override;
+  bool listFiles(const char* folder, std::vector<std::string>* names) override;
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
@@ -179,6 +185,7 @@ class SimPlatform : public Platform {
   long closeKey(RegKey key) override;
   bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                   uint32_t copyStyle, char* destName, uint32_t destSize) override;
+  bool uninstallOemInf(const char* infName, uint32_t flags) override;
   int wideToAnsi(const uint16_t* units, int count, char* out, int outSize) override;
   char* systemMessage(uint32_t code) override;
   void freeSystemMessage(char* text) override;
@@ -197,6 +204,8 @@ class SimPlatform : public Platform {
   void closeSigner(SignerHandle signer) override;
   bool addSignerCertificate(SignerHandle signer, CertStore store) override;
   bool removeSignerCertificate(SignerHandle signer, CertStore store) override;
+  bool storeCertificates(CertStore store, std::vector<StoreCertificate>* certificates) override;
+  bool deleteStoreCertificate(CertStore store, const Bytes& der) override;
 
  private:
   struct Value {
@@ -272,6 +281,9 @@ class SimPlatform : public Platform {
   int liveKeys_ = 0;
   std::vector<Signer*> signers_;
   std::vector<Bytes> stores_[2];
+  std::map<Bytes, std::string> friendlyNames_;
+  std::set<std::string> infsInUse_;  // lower-case names
+  static std::string lowerName(const std::string& name);
 };
 
 }  // namespace lw

@@ -104,5 +104,20 @@ TEST_F(SimPlatformTest, OemInstallCopiesIntoTheInfStoreOrFailsAsTold) {
   EXPECT_EQ(sim.oemInstalls().back().mediaLocation, "(null)");
 }
 
+// SetupUninstallOEMInf as documented: the INF and its PNF go; one a device
+// was installed with stays unless forced.
+TEST_F(SimPlatformTest, UninstallingAnOemInfTakesItsPnfAndHonoursDevices) {
+  sim.putFile("C:\\windows\\inf\\oem3.inf", "[Version]\r\n");
+  sim.putFile("C:\\windows\\inf\\oem3.pnf", "precompiled");
+  sim.markInfInUse("OEM3.INF");
+  EXPECT_FALSE(sim.uninstallOemInf("oem3.inf", 0));
+  EXPECT_EQ(sim.lastError(), 0xE000023Du);  // ERROR_INF_IN_USE_BY_DEVICES
+  EXPECT_TRUE(sim.fileExists("C:\\windows\\inf\\oem3.inf"));
+  EXPECT_TRUE(sim.uninstallOemInf("oem3.inf", kSuoiForceDelete));
+  EXPECT_TRUE(sim.listDirectory("C:\\windows\\inf").empty());
+  EXPECT_FALSE(sim.uninstallOemInf("oem3.inf", kSuoiForceDelete));
+  EXPECT_EQ(sim.lastError(), kErrorFileNotFound);
+}
+
 }  // namespace
 }  // namespace lw

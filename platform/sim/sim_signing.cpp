@@ -105,6 +105,7 @@ SignerHandle SimPlatform::createSigner(const char* subject, const UtcTime& notBe
   randomBytes(serial.data(), serial.size());
   serial[0] &= 0x7F;
   signers_.push_back(new Signer{selfSignedCertificate(subject, notBefore, notAfter, serial), true});
+  friendlyNames_[signers_.back()->certificate] = subject;
   ++liveKeys_;
   return signers_.back();
 }
@@ -147,6 +148,29 @@ bool SimPlatform::addSignerCertificate(SignerHandle signer, CertStore store) {
   if (std::find(certificates.begin(), certificates.end(), certificate) == certificates.end()) {
     certificates.push_back(certificate);
   }
+  return true;
+}
+
+void SimPlatform::putStoreCertificate(CertStore store, const Bytes& der,
+                                      const std::string& friendlyName) {
+  stores_[storeSlot(store)].push_back(der);
+  friendlyNames_[der] = friendlyName;
+}
+
+bool SimPlatform::storeCertificates(CertStore store, std::vector<StoreCertificate>* certificates) {
+  certificates->clear();
+  for (const Bytes& der : stores_[storeSlot(store)]) {
+    const auto name = friendlyNames_.find(der);
+    certificates->push_back({der, name == friendlyNames_.end() ? "" : name->second});
+  }
+  return true;
+}
+
+bool SimPlatform::deleteStoreCertificate(CertStore store, const Bytes& der) {
+  std::vector<Bytes>& certificates = stores_[storeSlot(store)];
+  auto found = std::find(certificates.begin(), certificates.end(), der);
+  if (found == certificates.end()) return fail(0x80092004);  // CRYPT_E_NOT_FOUND
+  certificates.erase(found);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/win32/kernel_function.h"
@@ -122,6 +123,23 @@ bool Win32Platform::createDirectory(const char* path) {
 
 uint32_t Win32Platform::fileAttributes(const char* path) { return GetFileAttributesA(path); }
 
+bool Win32Platform::listFiles(const char* folder, std::vector<std::string>* names) {
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  names->clear();
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names->push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  const DWORD error = GetLastError();
+  FindClose(search);
+  SetLastError(error);
+  return error == ERROR_NO_MORE_FILES;
+}
+
 FileHandle Win32Platform::openRead(const char* path) {
   return fileOf(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_READONLY, nullptr));
@@ -237,6 +255,12 @@ bool Win32Platform::copyOemInf(const char* sourceInf, const char* mediaLocation,
                                uint32_t copyStyle, char* destName, uint32_t destSize) {
   return SetupCopyOEMInfA(sourceInf, mediaLocation, mediaType, copyStyle, destName, destSize,
                           nullptr, nullptr) != FALSE;
+}
+
+static_assert(kSuoiForceDelete == SUOI_FORCEDELETE, "Setup's flag");
+
+bool Win32Platform::uninstallOemInf(const char* infName, uint32_t flags) {
+  return SetupUninstallOEMInfA(infName, flags, nullptr) != FALSE;
 }
 
 int Win32Platform::wideToAnsi(const uint16_t* units, int count, char* out, int outSize) {

@@ -21,6 +21,7 @@ class Win32Platform : public Platform {
   bool deleteFile(const char* path) override;
   bool createDirectory(const char* path) override;
   uint32_t fileAttributes(const char* path) override;
+  bool listFiles(const char* folder, std::vector<std::string>* names) override;
   FileHandle openRead(const char* path) override;
   FileHandle openWrite(const char* path) override;
   FileHandle openAppend(const char* path) override;
@@ -42,6 +43,7 @@ class Win32Platform : public Platform {
   long closeKey(RegKey key) override;
   bool copyOemInf(const char* sourceInf, const char* mediaLocation, uint32_t mediaType,
                   uint32_t copyStyle, char* destName, uint32_t destSize) override;
+  bool uninstallOemInf(const char* infName, uint32_t flags) override;
   int wideToAnsi(const uint16_t* units, int count, char* out, int outSize) override;
   char* systemMessage(uint32_t code) override;
   void freeSystemMessage(char* text) override;
@@ -60,6 +62,8 @@ class Win32Platform : public Platform {
   void closeSigner(SignerHandle signer) override;
   bool addSignerCertificate(SignerHandle signer, CertStore store) override;
   bool removeSignerCertificate(SignerHandle signer, CertStore store) override;
+  bool storeCertificates(CertStore store, std::vector<StoreCertificate>* certificates) override;
+  bool deleteStoreCertificate(CertStore store, const Bytes& der) override;
 };
 
 }  // namespace lw

@@ -133,6 +133,26 @@ TEST_F(Win32PlatformTest, ALockedFileCanBeInstalled) {
 // Wine keeps no descriptor for a file: it maps the DACL to Unix mode bits
 // and answers with one made from them (owner the Unix user, nothing
 // protected). There, only "nobody but SYSTEM and the owner" can be seen.
+// Wine departs from Windows here: without SUOI_FORCEDELETE it reports
+// success and removes nothing; with it, it removes the INF alone.
+TEST_F(Win32PlatformTest, WinesUninstallNeedsTheForceFlag) {
+  const std::string source = tempDir() + "lw-uninstall.inf";
+  FileHandle file = win32.openWrite(source.c_str());
+  ASSERT_NE(file, nullptr);
+  const std::string bytes = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
+  ASSERT_TRUE(win32.writeFile(file, bytes.data(), bytes.size()));
+  win32.closeFile(file);
+  char installed[262] = {};
+  ASSERT_TRUE(
+      win32.copyOemInf(source.c_str(), nullptr, kSpostPath, 0, installed, sizeof installed));
+  const char* name = std::strrchr(installed, '\\') + 1;
+  EXPECT_TRUE(win32.uninstallOemInf(name, 0));
+  EXPECT_NE(win32.fileAttributes(installed), kInvalidFileAttributes);
+  EXPECT_TRUE(win32.uninstallOemInf(name, kSuoiForceDelete));
+  EXPECT_EQ(win32.fileAttributes(installed), kInvalidFileAttributes);
+  win32.deleteFile(source.c_str());
+}
+
 TEST_F(Win32PlatformTest, PrivateDirectoryAdmitsAdministratorsAndSystemAlone) {
   const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
   const std::string dir = tempDir() + "lw-private";

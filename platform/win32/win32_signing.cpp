@@ -314,6 +314,48 @@ bool Win32Platform::addSignerCertificate(SignerHandle handle, CertStore which) {
                                                                 CERT_STORE_ADD_NEW, nullptr));
 }
 
+// Listing neither creates the store nor opens it for writing.
+bool Win32Platform::storeCertificates(CertStore which,
+                                      std::vector<StoreCertificate>* certificates) {
+  certificates->clear();
+  const char* name = which == CertStore::Root ? "Root" : "TrustedPublisher";
+  HCERTSTORE store = CertOpenStore(
+      CERT_STORE_PROV_SYSTEM_A, 0, 0,
+      CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
+      name);
+  if (!store) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  for (PCCERT_CONTEXT c = CertEnumCertificatesInStore(store, nullptr); c;
+       c = CertEnumCertificatesInStore(store, c)) {
+    StoreCertificate certificate;
+    certificate.der.assign(c->pbCertEncoded, c->pbCertEncoded + c->cbCertEncoded);
+    wchar_t friendly[256];
+    DWORD size = sizeof friendly;
+    char ansi[512];
+    if (CertGetCertificateContextProperty(c, CERT_FRIENDLY_NAME_PROP_ID, friendly, &size) &&
+        WideCharToMultiByte(CP_ACP, 0, friendly, -1, ansi, sizeof ansi, nullptr, nullptr) > 0) {
+      certificate.friendlyName = ansi;
+    }
+    certificates->push_back(std::move(certificate));
+  }
+  CertCloseStore(store, 0);
+  return true;
+}
+
+bool Win32Platform::deleteStoreCertificate(CertStore which, const Bytes& der) {
+  PCCERT_CONTEXT wanted =
+      CertCreateCertificateContext(kEncoding, der.data(), static_cast<DWORD>(der.size()));
+  if (!wanted) return false;
+  HCERTSTORE store = openMachineStore(which);
+  PCCERT_CONTEXT found =
+      store ? CertFindCertificateInStore(store, kEncoding, 0, CERT_FIND_EXISTING, wanted, nullptr)
+            : nullptr;
+  CertFreeCertificateContext(wanted);
+  if (!store) return false;
+  if (!found) SetLastError(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
+  // Deleting frees the context found, whether or not it succeeds.
+  return commitAndClose(store, found && CertDeleteCertificateFromStore(found));
+}
+
 bool Win32Platform::removeSignerCertificate(SignerHandle handle, CertStore which) {
   Signer* signer = signerOf(handle);
   if (!signer || !signer->certificate) {

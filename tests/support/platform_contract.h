@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -167,7 +169,50 @@ TYPED_TEST_P(PlatformContract, SystemMessagesEndWithTheirOwnLineEnd) {
   EXPECT_EQ(message.substr(message.size() - 2), "\r\n");
 }
 
-REGISTER_TYPED_TEST_SUITE_P(PlatformContract, DirectoryQueriesGiveTheSizeNeededWhenTooSmall,
+TYPED_TEST_P(PlatformContract, ListingGivesTheFilesOfAFolder) {
+  const std::string folder = this->path("lw-listed");
+  ASSERT_TRUE(this->os().createDirectory(folder.c_str()));
+  this->write(folder + "\\one.inf", "1");
+  this->write(folder + "\\two.pnf", "2");
+  ASSERT_TRUE(this->os().createDirectory((folder + "\\inner").c_str()));
+  std::vector<std::string> names;
+  ASSERT_TRUE(this->os().listFiles(folder.c_str(), &names));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"one.inf", "two.pnf"}));
+  for (const char* name : {"\\one.inf", "\\two.pnf"})
+    this->os().deleteFile((folder + name).c_str());
+  EXPECT_TRUE(this->os().removeDirectory((folder + "\\inner").c_str()));
+  EXPECT_TRUE(this->os().removeDirectory(folder.c_str()));
+  EXPECT_FALSE(this->os().listFiles(folder.c_str(), &names));
+}
+
+// A store's certificates come with their friendly names; one deleted is
+// gone, and a second deletion finds nothing.
+TYPED_TEST_P(PlatformContract, StoreCertificatesAreListedAndDeleted) {
+  const UtcTime from{2026, 1, 1, 0, 0, 0};
+  const UtcTime to{2027, 1, 1, 0, 0, 0};
+  SignerHandle signer = this->os().createSigner("Linkwright contract", from, to);
+  ASSERT_NE(signer, nullptr);
+  Bytes der;
+  ASSERT_TRUE(this->os().signerCertificate(signer, &der));
+  ASSERT_TRUE(this->os().addSignerCertificate(signer, CertStore::Root));
+  this->os().closeSigner(signer);
+  std::vector<StoreCertificate> listed;
+  ASSERT_TRUE(this->os().storeCertificates(CertStore::Root, &listed));
+  auto ours = std::find_if(listed.begin(), listed.end(),
+                           [&](const StoreCertificate& c) { return c.der == der; });
+  ASSERT_NE(ours, listed.end());
+  EXPECT_EQ(ours->friendlyName, "Linkwright contract");
+  EXPECT_TRUE(this->os().deleteStoreCertificate(CertStore::Root, der));
+  ASSERT_TRUE(this->os().storeCertificates(CertStore::Root, &listed));
+  EXPECT_TRUE(std::none_of(listed.begin(), listed.end(),
+                           [&](const StoreCertificate& c) { return c.der == der; }));
+  EXPECT_FALSE(this->os().deleteStoreCertificate(CertStore::Root, der));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(PlatformContract, ListingGivesTheFilesOfAFolder,
+                            StoreCertificatesAreListedAndDeleted,
+                            DirectoryQueriesGiveTheSizeNeededWhenTooSmall,
                             TempFileNamesAreNewEmptyFiles, FileErrorsAreWindowsNumbers,
                             MoveReplacesItsTargetInOneStep, LockedReadRefusesWritersUntilClosed,
                             RegistryQueryFollowsRegQueryValueEx,
