@@ -19,9 +19,11 @@ void destroyProcessUpdaters() { processJob().destroyUpdaters(); }
 
 }  // namespace
 
-void writeBanner() {
+void writeBanner() { writeBannerOf("Beginning Tarvel Brannock Linkwright\r\n"); }
+
+void writeBannerOf(const char* title) {
   logText(kBannerRule);
-  logText("Beginning Tarvel Brannock Linkwright\r\n");
+  logText(title);
   logText(kBannerRule);
   std::tm now{};
   char time[32];

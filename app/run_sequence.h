@@ -31,6 +31,8 @@ InstallJob& processJob();
 
 // The run's opening lines in the log: rule, title, rule, time, build.
 void writeBanner();
+// The same for another program: `title` is its line, with its CR LF.
+void writeBannerOf(const char* title);
 // Ends a run that cannot go on: the abort line, the log closed.
 ExitCode stopRun();
 

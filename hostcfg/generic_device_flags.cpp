@@ -2,8 +2,6 @@
 // so every terminal of a product id shares one device configuration.
 #include "hostcfg/generic_device_flags.h"
 
-#include <cstring>
-
 #include "app/log.h"
 #include "platform/platform.h"
 
@@ -11,7 +9,6 @@ namespace lw {
 
 namespace {
 
-constexpr char kUsbFlagsKey[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
 constexpr char kIgnoreSerialPrefix[] = "IgnoreHWSerNum";
 constexpr char kVendorId[] = "5E2D";
 // The sync product ids; Windows matches these names with the id in lower case.
@@ -20,25 +17,29 @@ constexpr unsigned char kIgnoreSerial = 0x01;
 
 }  // namespace
 
+const char kUsbFlagsKey[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
+
+std::vector<std::string> genericDeviceFlagNames() {
+  std::vector<std::string> names;
+  for (const char* id : kSyncProductIds) {
+    names.push_back(std::string(kIgnoreSerialPrefix) + kVendorId + id);
+  }
+  return names;
+}
+
 bool writeGenericDeviceFlags(bool generic) {
   RegKey key = nullptr;
   if (platform().createKey(RegRoot::LocalMachine, kUsbFlagsKey, kKeyWrite, &key) != kErrorSuccess) {
     logText("ERROR: couldn't create registry key\r\n");
     return false;
   }
-  const size_t prefixLength = sizeof kIgnoreSerialPrefix - 1;
-  const size_t vendorLength = sizeof kVendorId - 1;
-  char name[sizeof kIgnoreSerialPrefix + sizeof kVendorId + 4];  // 22 characters and the NUL
-  std::memcpy(name, kIgnoreSerialPrefix, prefixLength);
-  std::memcpy(name + prefixLength, kVendorId, vendorLength);
-  for (const char* id : kSyncProductIds) {
-    std::memcpy(name + prefixLength + vendorLength, id, 5);
+  for (const std::string& name : genericDeviceFlagNames()) {
     if (!generic) {
       // A value that is not there is already what we want.
-      platform().deleteValue(key, name);
+      platform().deleteValue(key, name.c_str());
       continue;
     }
-    if (platform().setValue(key, name, kRegBinary, &kIgnoreSerial, 1) != kErrorSuccess) {
+    if (platform().setValue(key, name.c_str(), kRegBinary, &kIgnoreSerial, 1) != kErrorSuccess) {
       platform().closeKey(key);
       logText("ERROR: couldn't set registry value\r\n");
       return false;

@@ -15,21 +15,7 @@ namespace {
 constexpr UtcTime kValidUntil{2099, 12, 31, 23, 59, 59};
 constexpr CertStore kStores[] = {CertStore::Root, CertStore::TrustedPublisher};
 
-const char* storeName(CertStore store) {
-  return store == CertStore::Root ? "Root" : "TrustedPublisher";
-}
-
 int storeIndex(CertStore store) { return store == CertStore::Root ? 0 : 1; }
-
-std::string hexOf(const Bytes& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (uint8_t b : bytes) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  return text;
-}
 
 void logError(const char* line, uint32_t error) {
   logText(line);
@@ -38,6 +24,20 @@ void logError(const char* line, uint32_t error) {
 }
 
 }  // namespace
+
+const char* certStoreName(CertStore store) {
+  return store == CertStore::Root ? "Root" : "TrustedPublisher";
+}
+
+std::string thumbprintText(const Certificate& certificate) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (uint8_t b : thumbprint(certificate)) {
+    text += kDigits[b >> 4];
+    text += kDigits[b & 15];
+  }
+  return text;
+}
 
 StepResult PackageSigner::createIdentity() {
   const UtcTime now = platform().utcNow();
@@ -54,7 +54,7 @@ StepResult PackageSigner::createIdentity() {
     logText("ERROR: Could not read the driver signing certificate.\r\n");
     return StepResult::StepFailed;
   }
-  thumbprint_ = hexOf(thumbprint(parsed));
+  thumbprint_ = thumbprintText(parsed);
   logText("Created driver signing certificate [CN=");
   logText(kSignerName);
   logText("], thumbprint [");
@@ -69,7 +69,7 @@ StepResult PackageSigner::createIdentity() {
 StepResult PackageSigner::addToStore(CertStore store) {
   if (!platform().addSignerCertificate(handle_, store)) {
     logText("ERROR: Could not add the driver signing certificate to the local machine's [");
-    logText(storeName(store));
+    logText(certStoreName(store));
     logError("] store ", platform().lastError());
     return StepResult::StepFailed;
   }
@@ -77,7 +77,7 @@ StepResult PackageSigner::addToStore(CertStore store) {
   logText("Added driver signing certificate [");
   logText(thumbprint_.c_str());
   logText("] to the local machine's [");
-  logText(storeName(store));
+  logText(certStoreName(store));
   logText("] store.\r\n");
   return StepResult::StepOk;
 }
@@ -126,14 +126,14 @@ void PackageSigner::finish() {
         logText(
             "ERROR: Could not remove the unused driver signing certificate from the local "
             "machine's [");
-        logText(storeName(store));
+        logText(certStoreName(store));
         logError("] store ", platform().lastError());
         continue;
       }
       logText("Removed unused driver signing certificate [");
       logText(thumbprint_.c_str());
       logText("] from the local machine's [");
-      logText(storeName(store));
+      logText(certStoreName(store));
       logText("] store.\r\n");
     }
   }

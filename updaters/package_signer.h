@@ -7,12 +7,20 @@
 #include "platform/platform.h"
 #include "signing/bytes.h"
 #include "signing/digest.h"
+#include "signing/x509.h"
+
+#include <string>
 
 namespace lw {
 
 // The certificate's common name and friendly name, by which it is found
 // again to be removed.
 inline constexpr char kSignerName[] = "Linkwright local driver signer";
+
+// "Root" or "TrustedPublisher", as the log names the store.
+const char* certStoreName(CertStore store);
+// The thumbprint in upper-case hex, as Windows shows it.
+std::string thumbprintText(const Certificate& certificate);
 
 class PackageSigner {
  public:

@@ -682,6 +682,8 @@ std::string SimPlatform::lowerName(const std::string& name) { return lower(name)
 // forced.
 bool SimPlatform::uninstallOemInf(const char* infName, uint32_t flags) {
   constexpr uint32_t kErrorInfInUseByDevices = 0xE000023D;
+  if (const uint32_t e = std::exchange(uninstallError_, 0)) return fail(e);
+  if (std::exchange(uninstallLeavesInf_, false)) return true;
   const std::string name = infName;
   if (name.find_first_of("\\/") != std::string::npos) return fail(kErrorInvalidParameter);
   const std::string inf = directories_[Directory::Windows] + "\\inf\\" + name;

@@ -120,6 +120,9 @@ class SimPlatform : public Platform {
   // A device was installed with this OEM INF (a name in the INF folder):
   // uninstalling it without SUOI_FORCEDELETE fails.
   void markInfInUse(const std::string& infName) { infsInUse_.insert(lowerName(infName)); }
+  void failNextUninstall(uint32_t error) { uninstallError_ = error; }
+  // The next uninstall reports success and leaves the INF where it was.
+  void leaveNextUninstalledInf() { uninstallLeavesInf_ = true; }
   // A certificate another program put in a store.
   void putStoreCertificate(CertStore store, const Bytes& der, const std::string& friendlyName);
 
@@ -283,6 +286,8 @@ class SimPlatform : public Platform {
   std::vector<Bytes> stores_[2];
   std::map<Bytes, std::string> friendlyNames_;
   std::set<std::string> infsInUse_;  // lower-case names
+  uint32_t uninstallError_ = 0;
+  bool uninstallLeavesInf_ = false;
   static std::string lowerName(const std::string& name);
 };
 

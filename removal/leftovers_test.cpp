@@ -1,0 +1,83 @@
+#include "removal/leftovers.h"
+
+#include "tests/support/updater_test_support.h"
+#include "updaters/package_signer.h"
+
+namespace lw {
+namespace {
+
+constexpr char kInf[] = "C:\\windows\\inf\\";
+constexpr char kUsbFlags[] = "SYSTEM\\CurrentControlSet\\Control\\UsbFlags";
+
+class LeftoversTest : public UpdaterTest {
+ protected:
+  LeftoversTest() {
+    sim.setWindowsVersion(10, 0);
+    ours = enginePatched(VendorTableKind::Storage, false, kStockLikeInf) +
+           "CatalogFile=linkwright_usbstor.cat\r\n";
+    sim.putFile(std::string(kInf) + "oem0.inf", ours);
+    sim.putFile(std::string(kInf) + "usbstor.inf", kStockLikeInf);
+    SignerHandle signer = sim.createSigner(kSignerName, {2026, 1, 1}, {2027, 1, 1});
+    for (CertStore store : {CertStore::Root, CertStore::TrustedPublisher}) {
+      sim.addSignerCertificate(signer, store);
+    }
+    sim.signerCertificate(signer, &signerDer);
+    sim.closeSigner(signer);
+    SignerHandle other = sim.createSigner("Someone else", {2026, 1, 1}, {2027, 1, 1});
+    Bytes otherDer;
+    sim.signerCertificate(other, &otherDer);
+    sim.putStoreCertificate(CertStore::Root, otherDer, kSignerName);  // its name, not ours
+    sim.closeSigner(other);
+    sim.putValue(RegRoot::LocalMachine, kUsbFlags, "IgnoreHWSerNum5E2D0001", kRegBinary, "\x01");
+    sim.putValue(RegRoot::LocalMachine, kUsbFlags, "IgnoreHWSerNum04F20001", kRegBinary, "\x01");
+  }
+  std::string ours;
+  Bytes signerDer;
+};
+
+TEST_F(LeftoversTest, FindsOnlyWhatLinkwrightLeftAndRemovesIt) {
+  Leftovers found = findLeftovers();
+  EXPECT_EQ(found.infs, std::vector<std::string>{"C:\\windows\\inf\\oem0.inf"});
+  ASSERT_EQ(found.certificates.size(), 2u);
+  EXPECT_EQ(found.certificates[0].der, signerDer);
+  EXPECT_EQ(found.flagValues, std::vector<std::string>{"IgnoreHWSerNum5E2D0001"});
+  EXPECT_EQ(removeLeftovers(found), RemovalResult::Removed);
+  EXPECT_FALSE(sim.fileExists(std::string(kInf) + "oem0.inf"));
+  EXPECT_TRUE(sim.fileExists(std::string(kInf) + "usbstor.inf"));
+  EXPECT_EQ(sim.storeCertificates(CertStore::Root).size(), 1u);  // the other signer's
+  EXPECT_TRUE(sim.storeCertificates(CertStore::TrustedPublisher).empty());
+  EXPECT_TRUE(sim.hasValue(RegRoot::LocalMachine, kUsbFlags, "IgnoreHWSerNum04F20001"));
+  EXPECT_FALSE(sim.hasValue(RegRoot::LocalMachine, kUsbFlags, "IgnoreHWSerNum5E2D0001"));
+  const std::string thumb = found.certificates[0].thumbprint;
+  EXPECT_NE(log().find("Removed driver signing certificate [" + thumb +
+                       "] from the local machine's [TrustedPublisher] store.\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(findLeftovers().empty());
+  EXPECT_NE(log().find("Found nothing that Linkwright installed.\r\n"), std::string::npos);
+}
+
+// A package that stays keeps its certificates, whether Setup said so or
+// reported a success that left the file.
+TEST_F(LeftoversTest, APackageThatStaysKeepsTheCertificates) {
+  for (bool reportsSuccess : {false, true}) {
+    if (reportsSuccess) {
+      sim.leaveNextUninstalledInf();
+    } else {
+      sim.failNextUninstall(kErrorAccessDenied);
+    }
+    EXPECT_EQ(removeLeftovers(findLeftovers()), RemovalResult::Failed);
+    EXPECT_TRUE(sim.fileExists(std::string(kInf) + "oem0.inf"));
+    EXPECT_EQ(sim.storeCertificates(CertStore::TrustedPublisher).size(), 1u);
+  }
+  EXPECT_NE(log().find("ERROR: Could not remove inf file [C:\\windows\\inf\\oem0.inf] 5: Access is "
+                       "denied.\r\n\r\n"),
+            std::string::npos);
+  EXPECT_NE(log().find("ERROR: Inf file is still there after its removal "
+                       "[C:\\windows\\inf\\oem0.inf].\r\n"
+                       "Kept the driver signing certificates: a package they signed is still "
+                       "installed.\r\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace lw
