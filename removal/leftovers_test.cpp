@@ -36,7 +36,12 @@ class LeftoversTest : public UpdaterTest {
 };
 
 TEST_F(LeftoversTest, FindsOnlyWhatLinkwrightLeftAndRemovesIt) {
+  sim.putFile(std::string(kInf) + "oem1.inf", ours);
+  sim.refuseReading(std::string(kInf) + "oem1.inf");
   Leftovers found = findLeftovers();
+  EXPECT_NE(log().find("WARNING: Could not read [C:\\windows\\inf\\oem1.inf], so it is not counted "
+                       "as Linkwright's.\r\n"),
+            std::string::npos);
   EXPECT_EQ(found.infs, std::vector<std::string>{"C:\\windows\\inf\\oem0.inf"});
   ASSERT_EQ(found.certificates.size(), 2u);
   EXPECT_EQ(found.certificates[0].der, signerDer);

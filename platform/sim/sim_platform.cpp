@@ -374,7 +374,7 @@ bool SimPlatform::listFiles(const char* folder, std::vector<std::string>* names)
 }
 
 FileHandle SimPlatform::openRead(const char* path) {
-  if (isDirectory(path)) {
+  if (isDirectory(path) || unreadable_.count(hostPath(path))) {
     fail(kErrorAccessDenied);
     return nullptr;
   }

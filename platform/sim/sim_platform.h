@@ -64,6 +64,9 @@ class SimPlatform : public Platform {
   void failNextCopyPartWay(uint32_t error) { copyPartWayError_ = error; }
   void failNextMove(uint32_t error) { moveError_ = error; }
   void failNextDelete(uint32_t error) { deleteError_ = error; }
+  // A file whose permissions let nobody read it: openRead fails with
+  // kErrorAccessDenied.
+  void refuseReading(const std::string& path) { unreadable_.insert(hostPath(path)); }
   // A folder whose permissions let no new file be made in it (files there
   // may still be written): copying or a temporary name there fails with
   // kErrorAccessDenied.
@@ -247,6 +250,7 @@ class SimPlatform : public Platform {
   uint32_t copyPartWayError_ = 0;
   uint32_t moveError_ = 0;
   uint32_t deleteError_ = 0;
+  std::set<std::string> unreadable_;             // host paths
   std::set<std::string> refusingDirectories_;    // host paths
   std::map<std::string, uint32_t> reparseTags_;  // host paths
   std::function<void()> beforeOpenThrough_;
