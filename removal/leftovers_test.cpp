@@ -1,5 +1,7 @@
 #include "removal/leftovers.h"
 
+#include "removal/removal_run.h"
+
 #include "tests/support/updater_test_support.h"
 #include "updaters/package_signer.h"
 
@@ -82,6 +84,41 @@ TEST_F(LeftoversTest, APackageThatStaysKeepsTheCertificates) {
                        "Kept the driver signing certificates: a package they signed is still "
                        "installed.\r\n"),
             std::string::npos);
+}
+
+struct FakePage : RemovalPage {
+  bool remove = true;
+  std::string shown;
+  bool confirm(const Leftovers&) override {
+    shown += "list ";
+    return remove;
+  }
+  void showNothingFound() override { shown += "nothing "; }
+  void showOutcome(RemovalResult result) override {
+    shown += result == RemovalResult::Removed ? "removed " : "failed ";
+  }
+};
+
+// Cancel changes nothing; a removal that fails, and only that, ends with 1.
+TEST_F(LeftoversTest, TheRunsPagesLogAndExitCodes) {
+  FakePage page;
+  page.remove = false;
+  EXPECT_EQ(runRemoval(page), RemovalExit::Stopped);
+  EXPECT_TRUE(sim.fileExists(std::string(kInf) + "oem0.inf"));
+  sim.failNextUninstall(kErrorAccessDenied);
+  page.remove = true;
+  EXPECT_EQ(runRemoval(page), RemovalExit::Stopped);
+  EXPECT_EQ(runRemoval(page), RemovalExit::Done);
+  EXPECT_EQ(runRemoval(page), RemovalExit::Done);
+  EXPECT_EQ(page.shown, "list list failed list removed nothing ");
+  const std::string text = log();
+  EXPECT_NE(text.find("Beginning Tarvel Brannock Linkwright Removal\r\n"), std::string::npos);
+  for (const char* line :
+       {"Removal cancelled.\r\n", "Removal aborted / failed.\r\n", "Removal complete.\r\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+  const std::string last = "Found nothing that Linkwright installed.\r\n";
+  EXPECT_EQ(text.substr(text.size() - last.size()), last);
 }
 
 }  // namespace
