@@ -19,14 +19,8 @@ constexpr uint64_t kLargestProgram = 16u << 20;
 bool readWhole(FileHandle file, Bytes* bytes) {
   const uint64_t size = platform().fileSize(file);
   if (size == UINT64_MAX || size > kLargestProgram) return false;
-  bytes->resize(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes->size()) {
-    const size_t read = platform().readFile(file, bytes->data() + got, bytes->size() - got);
-    if (read == 0) return false;
-    got += read;
-  }
-  return true;
+  readToEnd(file, bytes);
+  return bytes->size() == size;
 }
 
 bool isPinned(FileHandle file, const Sha256Digest& pin) {
@@ -60,16 +54,8 @@ void beginFailedRun() {
 
 void logWithSystemText(const char* text, uint32_t error) {
   logText(text);
-  logNumber(static_cast<int32_t>(error));
-  logText(": ");
-  logSystemError(error);
+  logWindowsError(error, ": ");
   logText("\r\n");
-}
-
-void logRefusal(const char* text, const char* path) {
-  logText(text);
-  logText(path);
-  logText("].\r\n");
 }
 
 HandOver endWithBox(HandOverHost& host, HandOverFailure why, int* exitCode) {
@@ -101,13 +87,13 @@ HandOver handOverTo64Bit(HandOverHost& host, const Sha256Digest& pin, int* exitC
   if (linked || !isPinned(program, pin)) {
     platform().closeFile(program);
     beginFailedRun();
-    logRefusal(linked ? "ERROR: " LW_PROGRAM64_FILE
-                        " beside this program is a link or has a "
-                        "second name, and was not started ["
-                      : "ERROR: " LW_PROGRAM64_FILE
-                        " beside this program is not the one built "
-                        "with it, and was not started [",
-               path);
+    logBracketed(linked ? "ERROR: " LW_PROGRAM64_FILE
+                          " beside this program is a link or has a "
+                          "second name, and was not started ["
+                        : "ERROR: " LW_PROGRAM64_FILE
+                          " beside this program is not the one built "
+                          "with it, and was not started [",
+                 path);
     return endWithBox(host, HandOverFailure::NotOurs, exitCode);
   }
   uint32_t code = 0;

@@ -23,28 +23,6 @@ LogState& logState() {
   return state;
 }
 
-}  // namespace
-
-const char* logFilePath() {
-  char*& cachedPath = logState().path;
-  if (cachedPath) return cachedPath;
-  char* path = static_cast<char*>(platform().allocate(kPathBufferSize));
-  if (!path) return nullptr;
-  uint32_t length = platform().currentDirectory(path, kPathBufferSize);
-  // A directory too long for the buffer leaves the bare name, which names
-  // the same file relative to the current directory.
-  if (length == 0 || length + 1 + sizeof kLogFileName > kPathBufferSize) {
-    std::memcpy(path, kLogFileName, sizeof kLogFileName);
-  } else {
-    path[length] = '\\';
-    std::memcpy(path + length + 1, kLogFileName, sizeof kLogFileName);
-  }
-  cachedPath = path;
-  return cachedPath;
-}
-
-namespace {
-
 bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.volume == b.volume && a.index == b.index;
 }
@@ -80,6 +58,24 @@ FileHandle openUnlinked(const char* path) {
 
 }  // namespace
 
+const char* logFilePath() {
+  char*& cachedPath = logState().path;
+  if (cachedPath) return cachedPath;
+  char* path = static_cast<char*>(platform().allocate(kPathBufferSize));
+  if (!path) return nullptr;
+  uint32_t length = platform().currentDirectory(path, kPathBufferSize);
+  // A directory too long for the buffer leaves the bare name, which names
+  // the same file relative to the current directory.
+  if (length == 0 || length + 1 + sizeof kLogFileName > kPathBufferSize) {
+    std::memcpy(path, kLogFileName, sizeof kLogFileName);
+  } else {
+    path[length] = '\\';
+    std::memcpy(path + length + 1, kLogFileName, sizeof kLogFileName);
+  }
+  cachedPath = path;
+  return cachedPath;
+}
+
 void openLog() {
   const char* path = logFilePath();
   FileHandle& logFile = logState().file;
@@ -106,6 +102,18 @@ void logSystemError(uint32_t code) {
   if (!text) return;
   logText(text);
   platform().freeSystemMessage(text);
+}
+
+void logWindowsError(uint32_t error, const char* separator) {
+  logNumber(static_cast<int32_t>(error));
+  logText(separator);
+  logSystemError(error);
+}
+
+void logBracketed(const char* text, const char* value) {
+  logText(text);
+  logText(value);
+  logText("].\r\n");
 }
 
 void closeLog() {

@@ -14,6 +14,11 @@ bool logIsOpen();
 void logText(const char* text);
 void logNumber(int32_t value);
 void logSystemError(uint32_t code);
+// A Windows error as the log shows it: the signed number, the separator,
+// then the system's text.
+void logWindowsError(uint32_t error, const char* separator);
+// A value in brackets: the text, the value, "].\r\n".
+void logBracketed(const char* text, const char* value);
 void closeLog();
 
 }  // namespace lw

@@ -10,6 +10,14 @@ Platform& platform() { return *activePlatform; }
 
 void setPlatform(Platform* active) { activePlatform = active; }
 
+void readToEnd(FileHandle file, Bytes* out) {
+  uint8_t buffer[4096];
+  size_t got;
+  while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) {
+    out->insert(out->end(), buffer, buffer + got);
+  }
+}
+
 bool isLinked(FileHandle file) {
   FileIdentity identity;
   return !platform().identifyFile(file, &identity) || identity.links > 1 ||

@@ -238,6 +238,10 @@ class Platform {
 // one name, or when that cannot be told.
 bool isLinked(FileHandle file);
 
+// Appends what the open file holds from where it stands until a read gives
+// nothing (its end, or a failure).
+void readToEnd(FileHandle file, Bytes* out);
+
 // The one seam: the active implementation, installed at start.
 Platform& platform();
 void setPlatform(Platform* active);

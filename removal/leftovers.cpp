@@ -32,12 +32,6 @@ bool readWhole(const std::string& path, std::string* bytes) {
   return true;
 }
 
-void logBracketed(const char* text, const std::string& value, const char* end = "].\r\n") {
-  logText(text);
-  logText(value.c_str());
-  logText(end);
-}
-
 std::vector<std::string> findInfs() {
   std::vector<std::string> found;
   const std::string folder = infFolder();
@@ -54,12 +48,13 @@ std::vector<std::string> findInfs() {
     const std::string path = folder + name;
     std::string bytes;
     if (!readWhole(path, &bytes)) {
-      logBracketed("WARNING: Could not read [", path,
-                   "], so it is not counted as Linkwright's.\r\n");
+      logText("WARNING: Could not read [");
+      logText(path.c_str());
+      logText("], so it is not counted as Linkwright's.\r\n");
       continue;
     }
     if (ownerOfInf(bytes, signedPackages) == InfOwner::Other) continue;
-    logBracketed("Found inf file that Linkwright installed [", path);
+    logBracketed("Found inf file that Linkwright installed [", path.c_str());
     found.push_back(path);
   }
   return found;
@@ -81,8 +76,9 @@ std::vector<FoundCertificate> findCertificates() {
   for (CertStore store : kStores) {
     std::vector<StoreCertificate> listed;
     if (!platform().storeCertificates(store, &listed)) {
-      logBracketed("ERROR: Could not read the local machine's [", certStoreName(store),
-                   "] store.\r\n");
+      logText("ERROR: Could not read the local machine's [");
+      logText(certStoreName(store));
+      logText("] store.\r\n");
       continue;
     }
     for (const StoreCertificate& entry : listed) {
@@ -93,8 +89,9 @@ std::vector<FoundCertificate> findCertificates() {
         continue;
       }
       FoundCertificate ours{store, entry.der, thumbprintText(certificate)};
-      logBracketed("Found driver signing certificate [", ours.thumbprint,
-                   "] in the local machine's [");
+      logText("Found driver signing certificate [");
+      logText(ours.thumbprint.c_str());
+      logText("] in the local machine's [");
       logText(certStoreName(store));
       logText("] store.\r\n");
       found.push_back(ours);
@@ -113,7 +110,7 @@ std::vector<std::string> findFlagValues() {
     uint32_t type = 0;
     uint32_t size = 0;
     if (platform().queryValue(key, name.c_str(), &type, nullptr, &size) != kErrorSuccess) continue;
-    logBracketed("Found generic-device value [", name);
+    logBracketed("Found generic-device value [", name.c_str());
     found.push_back(name);
   }
   platform().closeKey(key);
@@ -121,7 +118,9 @@ std::vector<std::string> findFlagValues() {
 }
 
 void logFailure(const char* text, const std::string& value, uint32_t error) {
-  logBracketed(text, value, "] ");
+  logText(text);
+  logText(value.c_str());
+  logText("] ");
   logWindowsError(error, ": ");
   logText("\r\n");
 }
@@ -134,10 +133,10 @@ bool removeInf(const std::string& path) {
     return false;
   }
   if (platform().fileAttributes(path.c_str()) != kInvalidFileAttributes) {
-    logBracketed("ERROR: Inf file is still there after its removal [", path);
+    logBracketed("ERROR: Inf file is still there after its removal [", path.c_str());
     return false;
   }
-  logBracketed("Removed inf file [", path);
+  logBracketed("Removed inf file [", path.c_str());
   return true;
 }
 
@@ -160,10 +159,10 @@ bool removeFlagValues(const std::vector<std::string>& names) {
                  static_cast<uint32_t>(deleted));
       removed = false;
     } else if (platform().queryValue(key, name.c_str(), &type, nullptr, &size) == kErrorSuccess) {
-      logBracketed("ERROR: Generic-device value is still there after its removal [", name);
+      logBracketed("ERROR: Generic-device value is still there after its removal [", name.c_str());
       removed = false;
     } else {
-      logBracketed("Removed generic-device value [", name);
+      logBracketed("Removed generic-device value [", name.c_str());
     }
   }
   platform().closeKey(key);
@@ -186,11 +185,12 @@ bool removeCertificate(const FoundCertificate& certificate) {
   }
   if (stillInStore(certificate)) {
     logBracketed("ERROR: Driver signing certificate is still there after its removal [",
-                 certificate.thumbprint);
+                 certificate.thumbprint.c_str());
     return false;
   }
-  logBracketed("Removed driver signing certificate [", certificate.thumbprint,
-               "] from the local machine's [");
+  logText("Removed driver signing certificate [");
+  logText(certificate.thumbprint.c_str());
+  logText("] from the local machine's [");
   logText(store.c_str());
   logText("] store.\r\n");
   return true;

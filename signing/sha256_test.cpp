@@ -5,18 +5,12 @@
 #include <algorithm>
 #include <string>
 
+#include "tests/support/test_bytes.h"
+
 namespace lw {
 namespace {
 
-std::string hex(const Sha256Digest& digest) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (uint8_t byte : digest) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
+std::string hex(const Sha256Digest& digest) { return hexOf(Bytes(digest.begin(), digest.end())); }
 
 std::string digestOf(const std::string& message, size_t pieceSize) {
   Sha256 hash;

@@ -60,13 +60,9 @@ FileHandle holdUnchanged(const char* path, const Sha256Digest& written, Bytes* b
   if (!file) return nullptr;
   bool unchanged = !isLinked(file);
   if (unchanged) {
+    readToEnd(file, bytes);
     Sha256 hash;
-    uint8_t buffer[4096];
-    size_t got;
-    while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) {
-      hash.update(buffer, got);
-      bytes->insert(bytes->end(), buffer, buffer + got);
-    }
+    hash.update(bytes->data(), bytes->size());
     unchanged = hash.finish() == written;
   }
   if (unchanged) return file;

@@ -6,12 +6,6 @@
 
 namespace lw {
 
-void logWindowsError(uint32_t error, const char* separator) {
-  logNumber(static_cast<int32_t>(error));
-  logText(separator);
-  logSystemError(error);
-}
-
 size_t joinedLength(std::initializer_list<const char*> pieces) {
   size_t length = 0;
   for (const char* piece : pieces) length += std::strlen(piece);

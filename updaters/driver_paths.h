@@ -29,10 +29,6 @@ inline constexpr char kNoDriverDirectoryMemoryLine[] =
     "ERROR: Could not allocate memory for driver directory.\r\n";
 inline constexpr char kNoSystemPathLine[] = "ERROR: Could not retrieve the system path.\r\n";
 
-// A Windows error as the log shows it: the signed number, the separator,
-// then the system's text.
-void logWindowsError(uint32_t error, const char* separator);
-
 // The length of the pieces written one after another.
 size_t joinedLength(std::initializer_list<const char*> pieces);
 

@@ -87,11 +87,7 @@ bool readWholeFile(const char* path, Bytes* out) {
   FileHandle file = platform().openRead(path);
   if (!file) return false;
   out->clear();
-  uint8_t buffer[4096];
-  size_t got;
-  while ((got = platform().readFile(file, buffer, sizeof buffer)) > 0) {
-    out->insert(out->end(), buffer, buffer + got);
-  }
+  readToEnd(file, out);
   platform().closeFile(file);
   return true;
 }
