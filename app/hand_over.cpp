@@ -6,7 +6,6 @@
 #include "app/run_sequence.h"
 #include "platform/platform.h"
 #include "signing/pe_image_hash.h"
-#include "app/version.h"
 
 namespace lw {
 
@@ -47,59 +46,79 @@ HandOverFailure failureOf(uint32_t error) {
 
 // The banner comes first, so that it carries the time the run began and a
 // run killed while the box is up still leaves its trace.
-void beginFailedRun() {
+void beginFailedRun(const HandOverProgram& program) {
   openLog();
-  writeBanner();
+  writeBannerOf(program.bannerTitle);
 }
 
-void logWithSystemText(const char* text, uint32_t error) {
-  logText(text);
+// "<before><file64><after>", then the system's text for `error`.
+void logWithSystemText(const HandOverProgram& program, const char* before, const char* after,
+                       uint32_t error) {
+  logText(before);
+  logText(program.file64);
+  logText(after);
   logWindowsError(error, ": ");
   logText("\r\n");
 }
 
-HandOver endWithBox(HandOverHost& host, HandOverFailure why, int* exitCode) {
-  host.showFailure(why);
-  *exitCode = static_cast<int>(stopRun());
+int stopFailedRun(const HandOverProgram& program) {
+  logText(program.abortedLine);
+  closeLog();
+  // The removal program's code for a stopped run is the same (checked
+  // there).
+  return static_cast<int>(ExitCode::ExitStopped);
+}
+
+HandOver endWithBox(HandOverHost& host, const HandOverProgram& program, HandOverFailure why,
+                    int* exitCode) {
+  host.showFailure(program, why);
+  *exitCode = stopFailedRun(program);
   return HandOver::HandedOver;
 }
 
-HandOver cannotStart(HandOverHost& host, uint32_t error, int* exitCode) {
-  beginFailedRun();
-  logWithSystemText(
-      "ERROR: Could not start " LW_PROGRAM64_FILE " from the folder of this program. ", error);
-  return endWithBox(host, failureOf(error), exitCode);
+HandOver cannotStart(HandOverHost& host, const HandOverProgram& program, uint32_t error,
+                     int* exitCode) {
+  beginFailedRun(program);
+  logWithSystemText(program, "ERROR: Could not start ", " from the folder of this program. ",
+                    error);
+  return endWithBox(host, program, failureOf(error), exitCode);
+}
+
+HandOver notOurs(HandOverHost& host, const HandOverProgram& program, bool linked, const char* path,
+                 int* exitCode) {
+  beginFailedRun(program);
+  logText("ERROR: ");
+  logText(program.file64);
+  logBracketed(linked ? " beside this program is a link or has a second name, and was not "
+                        "started ["
+                      : " beside this program is not the one built with it, and was not "
+                        "started [",
+               path);
+  return endWithBox(host, program, HandOverFailure::NotOurs, exitCode);
 }
 
 }  // namespace
 
-HandOver handOverTo64Bit(HandOverHost& host, const Sha256Digest& pin, int* exitCode) {
+HandOver handOverTo64Bit(HandOverHost& host, const HandOverProgram& program,
+                         const Sha256Digest& pin, int* exitCode) {
   if (!host.underWow64()) return HandOver::RunHere;
   char path[kHandOverPathSize];
-  const uint32_t pathError = host.program64Path(path);
-  if (pathError != kErrorSuccess) return cannotStart(host, pathError, exitCode);
+  const uint32_t pathError = host.pathBesideProgram(program.file64, path);
+  if (pathError != kErrorSuccess) return cannotStart(host, program, pathError, exitCode);
 
   // Held against writers, renames and deletes from the check until the
   // child has ended, so what runs is what was hashed.
-  FileHandle program = platform().openReadLocked(path);
-  if (!program) return cannotStart(host, platform().lastError(), exitCode);
-  const bool linked = isLinked(program);
-  if (linked || !isPinned(program, pin)) {
-    platform().closeFile(program);
-    beginFailedRun();
-    logBracketed(linked ? "ERROR: " LW_PROGRAM64_FILE
-                          " beside this program is a link or has a "
-                          "second name, and was not started ["
-                        : "ERROR: " LW_PROGRAM64_FILE
-                          " beside this program is not the one built "
-                          "with it, and was not started [",
-                 path);
-    return endWithBox(host, HandOverFailure::NotOurs, exitCode);
+  FileHandle twin = platform().openReadLocked(path);
+  if (!twin) return cannotStart(host, program, platform().lastError(), exitCode);
+  const bool linked = isLinked(twin);
+  if (linked || !isPinned(twin, pin)) {
+    platform().closeFile(twin);
+    return notOurs(host, program, linked, path, exitCode);
   }
   uint32_t code = 0;
   uint32_t error = kErrorSuccess;
   const ChildRun run = host.run(path, &code, &error);
-  platform().closeFile(program);
+  platform().closeFile(twin);
   switch (run) {
     case ChildRun::Ended:
       // Windows' exit codes are unsigned; the process gives back the same
@@ -107,15 +126,15 @@ HandOver handOverTo64Bit(HandOverHost& host, const Sha256Digest& pin, int* exitC
       *exitCode = static_cast<int>(code);
       return HandOver::HandedOver;
     case ChildRun::NotAwaited:
-      // The 64-bit program runs and shows its own pages: no box over them.
-      beginFailedRun();
-      logWithSystemText("ERROR: Could not wait for " LW_PROGRAM64_FILE " to end. ", error);
-      *exitCode = static_cast<int>(stopRun());
+      // The twin runs and shows its own pages: no box over them.
+      beginFailedRun(program);
+      logWithSystemText(program, "ERROR: Could not wait for ", " to end. ", error);
+      *exitCode = stopFailedRun(program);
       return HandOver::HandedOver;
     case ChildRun::NotStarted:
       break;
   }
-  return cannotStart(host, error, exitCode);
+  return cannotStart(host, program, error, exitCode);
 }
 
 }  // namespace lw

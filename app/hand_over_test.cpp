@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/run_sequence.h"
 #include "tests/support/sim_test.h"
 #include "signing/pe_image_hash.h"
 #include "tests/support/test_pe.h"
@@ -27,7 +28,8 @@ struct FakeHost : HandOverHost {
   std::vector<HandOverFailure> boxes;
   std::string logAtBox;
   bool underWow64() override { return wow64; }
-  uint32_t program64Path(char (&path)[kHandOverPathSize]) override {
+  uint32_t pathBesideProgram(const char* file, char (&path)[kHandOverPathSize]) override {
+    EXPECT_STREQ(file, "Linkwright64.exe");
     std::copy(kProgram64, kProgram64 + sizeof kProgram64, path);
     return pathError;
   }
@@ -38,7 +40,7 @@ struct FakeHost : HandOverHost {
     *error = runError;
     return outcome;
   }
-  void showFailure(HandOverFailure why) override {
+  void showFailure(const HandOverProgram&, HandOverFailure why) override {
     boxes.push_back(why);
     logAtBox = sim.fileText(kLog);
   }
@@ -63,7 +65,7 @@ class HandOverTest : public SimTest {
     sim.putFile(kProgram64, std::string(image.begin(), image.end()));
   }
   std::string log() const { return sim.fileText(kLog); }
-  HandOver handOver() { return handOverTo64Bit(host, pin, &exitCode); }
+  HandOver handOver() { return handOverTo64Bit(host, kWizardProgram, pin, &exitCode); }
   FakeHost host{sim};
   Sha256Digest pin{};
   int exitCode = -1;

@@ -13,13 +13,18 @@ namespace lw {
 namespace {
 
 constexpr char kBannerRule[] = "----------------------------------\r\n";
-constexpr char kAborted[] = "Install aborted / failed.\r\n";
 
 void destroyProcessUpdaters() { processJob().destroyUpdaters(); }
 
 }  // namespace
 
-void writeBanner() { writeBannerOf("Beginning Tarvel Brannock Linkwright\r\n"); }
+const char kInstallBannerTitle[] = "Beginning Tarvel Brannock Linkwright\r\n";
+const char kInstallAborted[] = "Install aborted / failed.\r\n";
+
+const HandOverProgram kWizardProgram = {"Linkwright", LW_PROGRAM32_FILE, LW_PROGRAM64_FILE,
+                                        kInstallBannerTitle, kInstallAborted};
+
+void writeBanner() { writeBannerOf(kInstallBannerTitle); }
 
 void writeBannerOf(const char* title) {
   logText(kBannerRule);
@@ -36,7 +41,7 @@ void writeBannerOf(const char* title) {
 }
 
 ExitCode stopRun() {
-  logText(kAborted);
+  logText(kInstallAborted);
   closeLog();
   return ExitCode::ExitStopped;
 }

@@ -4,6 +4,7 @@
 
 #include <ctime>
 
+#include "app/hand_over.h"
 #include "app/install_job.h"
 #include "app/step_result.h"
 
@@ -28,6 +29,14 @@ enum class ExitCode : int {
 
 // The process's one job; its updaters are destroyed at process exit.
 InstallJob& processJob();
+
+// The wizard's banner title and its last line when it stops, each with its
+// CR LF.
+extern const char kInstallBannerTitle[];
+extern const char kInstallAborted[];
+
+// The wizard as its hand-over names it.
+extern const HandOverProgram kWizardProgram;
 
 // The run's opening lines in the log: rule, title, rule, time, build.
 void writeBanner();

@@ -32,15 +32,16 @@ bool readWhole(const std::string& path, std::string* bytes) {
   return true;
 }
 
-std::vector<std::string> findInfs() {
-  std::vector<std::string> found;
+void findInfs(Leftovers* found) {
   const std::string folder = infFolder();
   std::vector<std::string> names;
   if (folder.empty() || !platform().listFiles(folder.c_str(), &names)) {
     logText("ERROR: Could not list the Windows inf folder ");
     logWindowsError(platform().lastError(), ": ");
     logText("\r\n");
-    return found;
+    found->infFolderListed = false;
+    found->searchComplete = false;
+    return;
   }
   std::sort(names.begin(), names.end());
   const bool signedPackages = platform().windowsVersion().major >= kFirstSigningWindows;
@@ -55,9 +56,8 @@ std::vector<std::string> findInfs() {
     }
     if (ownerOfInf(bytes, signedPackages) == InfOwner::Other) continue;
     logBracketed("Found inf file that Linkwright installed [", path.c_str());
-    found.push_back(path);
+    found->infs.push_back(path);
   }
-  return found;
 }
 
 // The subject Windows or the simulation writes for the signer's common name,
@@ -71,14 +71,14 @@ bool isSignerName(const Bytes& name) {
   return false;
 }
 
-std::vector<FoundCertificate> findCertificates() {
-  std::vector<FoundCertificate> found;
+void findCertificates(Leftovers* found) {
   for (CertStore store : kStores) {
     std::vector<StoreCertificate> listed;
     if (!platform().storeCertificates(store, &listed)) {
       logText("ERROR: Could not read the local machine's [");
       logText(certStoreName(store));
       logText("] store.\r\n");
+      found->searchComplete = false;
       continue;
     }
     for (const StoreCertificate& entry : listed) {
@@ -94,27 +94,9 @@ std::vector<FoundCertificate> findCertificates() {
       logText("] in the local machine's [");
       logText(certStoreName(store));
       logText("] store.\r\n");
-      found.push_back(ours);
+      found->certificates.push_back(ours);
     }
   }
-  return found;
-}
-
-std::vector<std::string> findFlagValues() {
-  std::vector<std::string> found;
-  RegKey key = nullptr;
-  if (platform().openKey(RegRoot::LocalMachine, kUsbFlagsKey, kKeyRead, &key) != kErrorSuccess) {
-    return found;
-  }
-  for (const std::string& name : genericDeviceFlagNames()) {
-    uint32_t type = 0;
-    uint32_t size = 0;
-    if (platform().queryValue(key, name.c_str(), &type, nullptr, &size) != kErrorSuccess) continue;
-    logBracketed("Found generic-device value [", name.c_str());
-    found.push_back(name);
-  }
-  platform().closeKey(key);
-  return found;
 }
 
 void logFailure(const char* text, const std::string& value, uint32_t error) {
@@ -123,6 +105,26 @@ void logFailure(const char* text, const std::string& value, uint32_t error) {
   logText("] ");
   logWindowsError(error, ": ");
   logText("\r\n");
+}
+
+// A missing key holds no values; any other failure to open it is logged.
+void findFlagValues(Leftovers* found) {
+  RegKey key = nullptr;
+  const long opened = platform().openKey(RegRoot::LocalMachine, kUsbFlagsKey, kKeyRead, &key);
+  if (opened != kErrorSuccess) {
+    if (opened == kErrorFileNotFound) return;
+    logFailure("ERROR: Could not open registry key [", kUsbFlagsKey, static_cast<uint32_t>(opened));
+    found->searchComplete = false;
+    return;
+  }
+  for (const std::string& name : genericDeviceFlagNames()) {
+    uint32_t type = 0;
+    uint32_t size = 0;
+    if (platform().queryValue(key, name.c_str(), &type, nullptr, &size) != kErrorSuccess) continue;
+    logBracketed("Found generic-device value [", name.c_str());
+    found->flagValues.push_back(name);
+  }
+  platform().closeKey(key);
 }
 
 // SetupUninstallOEMInf's word is not taken for it: the file must be gone.
@@ -200,19 +202,22 @@ bool removeCertificate(const FoundCertificate& certificate) {
 
 Leftovers findLeftovers() {
   Leftovers found;
-  found.infs = findInfs();
-  found.certificates = findCertificates();
-  found.flagValues = findFlagValues();
-  if (found.empty()) logText("Found nothing that Linkwright installed.\r\n");
+  findInfs(&found);
+  findCertificates(&found);
+  findFlagValues(&found);
+  if (found.empty() && found.searchComplete) {
+    logText("Found nothing that Linkwright installed.\r\n");
+  }
   return found;
 }
 
 RemovalResult removeLeftovers(const Leftovers& found) {
-  bool packagesGone = true;
+  bool packagesGone = found.infFolderListed;
   for (const std::string& inf : found.infs) packagesGone = removeInf(inf) && packagesGone;
-  bool removed = removeFlagValues(found.flagValues) && packagesGone;
+  bool removed = removeFlagValues(found.flagValues) && packagesGone && found.searchComplete;
   if (!found.certificates.empty() && !packagesGone) {
-    logText("Kept the driver signing certificates: a package they signed is still installed.\r\n");
+    logText(
+        "Kept the driver signing certificates: a package they signed may still be installed.\r\n");
     removed = false;
   } else {
     for (const FoundCertificate& certificate : found.certificates) {

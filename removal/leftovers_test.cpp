@@ -81,17 +81,17 @@ TEST_F(LeftoversTest, APackageThatStaysKeepsTheCertificates) {
             std::string::npos);
   EXPECT_NE(log().find("ERROR: Inf file is still there after its removal "
                        "[C:\\windows\\inf\\oem0.inf].\r\n"
-                       "Kept the driver signing certificates: a package they signed is still "
-                       "installed.\r\n"),
+                       "Kept the driver signing certificates: a package they signed may still "
+                       "be installed.\r\n"),
             std::string::npos);
 }
 
 struct FakePage : RemovalPage {
   bool remove = true;
   std::string shown;
-  bool confirm(const Leftovers&) override {
+  void offer(const Leftovers&, const std::function<RemovalResult()>& removal) override {
     shown += "list ";
-    return remove;
+    if (remove) shown += removal() == RemovalResult::Removed ? "removed " : "failed ";
   }
   void showNothingFound() override { shown += "nothing "; }
   void showOutcome(RemovalResult result) override {
@@ -119,6 +119,25 @@ TEST_F(LeftoversTest, TheRunsPagesLogAndExitCodes) {
   }
   const std::string last = "Found nothing that Linkwright installed.\r\n";
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
+}
+
+// What could not be looked at may still be there: never "nothing found" or
+// a success, and no certificate goes while the packages are unknown.
+TEST_F(LeftoversTest, ASearchThatFailsIsNeverASuccess) {
+  FakePage page;
+  sim.refuseReading("C:\\windows\\inf");
+  EXPECT_EQ(runRemoval(page), RemovalExit::Stopped);
+  EXPECT_EQ(sim.storeCertificates(CertStore::Root).size(), 2u);
+  EXPECT_FALSE(sim.hasValue(RegRoot::LocalMachine, kUsbFlags, "IgnoreHWSerNum5E2D0001"));
+  for (CertStore store : {CertStore::Root, CertStore::TrustedPublisher}) {
+    sim.deleteStoreCertificate(store, signerDer);
+  }
+  EXPECT_EQ(runRemoval(page), RemovalExit::Stopped);
+  EXPECT_EQ(page.shown, "list failed failed ");
+  const std::string text = log();
+  EXPECT_NE(text.find("ERROR: Could not list the Windows inf folder 5: Access is denied.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(text.find("Found nothing"), std::string::npos);
 }
 
 }  // namespace

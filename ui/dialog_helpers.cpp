@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cstddef>
+
+#include "app/log.h"
 
 namespace lw {
 
@@ -17,6 +20,15 @@ constexpr UINT kToolInfoSize = offsetof(TOOLINFOA, lParam) + sizeof(LPARAM);
 constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 static_assert(kToolInfoSize == (sizeof(void*) == 8 ? 64 : 44), "tooltip record");
 static_assert(kOpenFileNameSize == (sizeof(void*) == 8 ? 136 : 76), "open-file record");
+
+// ShellExecuteA's results up to this one are errors.
+constexpr INT_PTR kShellExecuteLastError = 32;
+
+constexpr char kLogErrorCaption[] = "Error Opening Log File";
+
+void showLogError(HWND page, const char* text) {
+  MessageBoxA(page, text, kLogErrorCaption, MB_SETFOREGROUND | MB_ICONERROR);
+}
 
 }  // namespace
 
@@ -80,6 +92,21 @@ StepResult chooseInfFile(HWND owner, char* path, DWORD size) {
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   dialog.lpstrDefExt = "inf";
   return GetOpenFileNameA(&dialog) ? StepResult::StepOk : StepResult::StepFailed;
+}
+
+void viewLog(HWND page) {
+  const char* path = logFilePath();
+  if (!path) {
+    showLogError(page, "Could not get the path of the log file.");
+    return;
+  }
+  INT_PTR result =
+      reinterpret_cast<INT_PTR>(ShellExecuteA(page, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  if (result > kShellExecuteLastError) return;
+  showLogError(page, "Could not open the log file.");
+  logText("ERROR: Could not open log file [");
+  logNumber(static_cast<int32_t>(result));
+  logText("].\r\n");
 }
 
 int showPage(HINSTANCE module, int templateId, DLGPROC procedure, void* context) {

@@ -23,6 +23,10 @@ void attachTooltip(HINSTANCE module, HWND control, UINT stringId, int maxWidth);
 // to be used.
 StepResult chooseInfFile(HWND owner, char* path, DWORD size);
 
+// Opens the log in the program registered for its type; the page stays.
+// A failure is shown in a box and logged.
+void viewLog(HWND page);
+
 // Shows a modal page from the module's template, with no owner window.
 // `context` is the page's own state: its procedure keeps it at
 // WM_INITDIALOG (keepPageContext) and reads it back with pageContext.

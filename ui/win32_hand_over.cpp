@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "platform/win32/kernel_function.h"
-#include "app/version.h"
 
 namespace lw {
 
@@ -17,10 +17,10 @@ bool Win32HandOverHost::underWow64() {
   return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The 64-bit program's full name in this program's own folder; never the
-// current directory or the search path, where anyone may put a file of that
-// name. A module path that does not fit in MAX_PATH is refused, not cut.
-uint32_t Win32HandOverHost::program64Path(char (&path)[kHandOverPathSize]) {
+// The twin's full name in this program's own folder; never the current
+// directory or the search path, where anyone may put a file of that name.
+// A module path that does not fit in MAX_PATH is refused, not cut.
+uint32_t Win32HandOverHost::pathBesideProgram(const char* file, char (&path)[kHandOverPathSize]) {
   static_assert(kHandOverPathSize == MAX_PATH, "the path is a Windows one");
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0) return GetLastError();
@@ -28,8 +28,9 @@ uint32_t Win32HandOverHost::program64Path(char (&path)[kHandOverPathSize]) {
   char* slash = std::strrchr(path, '\\');
   if (!slash) return ERROR_FILE_NOT_FOUND;
   const size_t folder = static_cast<size_t>(slash + 1 - path);
-  if (folder + sizeof LW_PROGRAM64_FILE > MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
-  std::memcpy(slash + 1, LW_PROGRAM64_FILE, sizeof LW_PROGRAM64_FILE);
+  const size_t size = std::strlen(file) + 1;
+  if (folder + size > MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+  std::memcpy(slash + 1, file, size);
   return ERROR_SUCCESS;
 }
 
@@ -56,46 +57,44 @@ ChildRun Win32HandOverHost::run(const char* path, uint32_t* exitCode, uint32_t* 
   return ended ? ChildRun::Ended : ChildRun::NotAwaited;
 }
 
-// Each box begins with what the program is and where it stands.
-#define LW_HAND_OVER_INTRO                                                                   \
-  "This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright runs " \
-  "as its 64-bit program, " LW_PROGRAM64_FILE ".\n\n"
+namespace {
 
-void Win32HandOverHost::showFailure(HandOverFailure why) {
-  const char* text = nullptr;
+// What the user is to do after each failure: the box's second paragraph.
+std::string adviceFor(const HandOverProgram& program, HandOverFailure why) {
+  const std::string twin = program.file64;
+  const std::string again = std::string(" and start ") + program.file32 + " again.";
   switch (why) {
     case HandOverFailure::Missing:
-      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
-          " could not be started. It must stand in the same folder as this program. Copy both "
-          "files from the Linkwright package into one folder and start " LW_PROGRAM32_FILE
-          " again.";
-      break;
+      return twin +
+             " could not be started. It must stand in the same folder as this program. Copy "
+             "both files from the Linkwright package into one folder" +
+             again;
     case HandOverFailure::NotOurs:
-      text = LW_HAND_OVER_INTRO
-          "The " LW_PROGRAM64_FILE
-          " in the folder of this program is not the one that came with it, so it was not "
-          "started. Copy both files from the same Linkwright package into one folder and "
-          "start " LW_PROGRAM32_FILE " again.";
-      break;
+      return "The " + twin +
+             " in the folder of this program is not the one that came with it, so it was not "
+             "started. Copy both files from the same Linkwright package into one folder" +
+             again;
     case HandOverFailure::PathTooLong:
-      text =
-          LW_HAND_OVER_INTRO "The path of this program's folder is too long for " LW_PROGRAM64_FILE
-                             " to be started from it. Move both files to a folder with a shorter "
-                             "path and start " LW_PROGRAM32_FILE " again.";
-      break;
+      return "The path of this program's folder is too long for " + twin +
+             " to be started from it. Move both files to a folder with a shorter path" + again;
     case HandOverFailure::NotElevated:
-      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
-          " must run as administrator, and this program does not. Start " LW_PROGRAM32_FILE
-          " again and allow it to make changes to this computer.";
-      break;
+      return twin + " must run as administrator, and this program does not. Start " +
+             program.file32 + " again and allow it to make changes to this computer.";
     case HandOverFailure::CannotStart:
-      text = LW_HAND_OVER_INTRO LW_PROGRAM64_FILE
-          " could not be started. LinkwrightLog.txt in the current folder tells why.";
       break;
   }
-  MessageBoxA(nullptr, text, "Linkwright", MB_OK | MB_ICONERROR);
+  return twin + " could not be started. LinkwrightLog.txt in the current folder tells why.";
 }
 
-#undef LW_HAND_OVER_INTRO
+}  // namespace
+
+// Each box begins with what the program is and where it stands.
+void Win32HandOverHost::showFailure(const HandOverProgram& program, HandOverFailure why) {
+  const std::string text = std::string("This is the 32-bit ") + program.name +
+                           " program, and this Windows is 64-bit: here it runs as its 64-bit "
+                           "program, " +
+                           program.file64 + ".\n\n" + adviceFor(program, why);
+  MessageBoxA(nullptr, text.c_str(), program.name, MB_OK | MB_ICONERROR);
+}
 
 }  // namespace lw

@@ -8,9 +8,9 @@ namespace lw {
 class Win32HandOverHost : public HandOverHost {
  public:
   bool underWow64() override;
-  uint32_t program64Path(char (&path)[kHandOverPathSize]) override;
+  uint32_t pathBesideProgram(const char* file, char (&path)[kHandOverPathSize]) override;
   ChildRun run(const char* path, uint32_t* exitCode, uint32_t* error) override;
-  void showFailure(HandOverFailure why) override;
+  void showFailure(const HandOverProgram& program, HandOverFailure why) override;
 };
 
 }  // namespace lw

@@ -359,6 +359,9 @@ uint32_t SimPlatform::fileAttributes(const char* path) {
 }
 
 bool SimPlatform::listFiles(const char* folder, std::vector<std::string>* names) {
+  std::string host = hostPath(folder);
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  if (unreadable_.count(host)) return fail(kErrorAccessDenied);
   DIR* dir = ::opendir(hostPath(folder).c_str());
   if (!dir) return fail(kErrorPathNotFound);
   names->clear();

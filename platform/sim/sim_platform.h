@@ -64,8 +64,8 @@ class SimPlatform : public Platform {
   void failNextCopyPartWay(uint32_t error) { copyPartWayError_ = error; }
   void failNextMove(uint32_t error) { moveError_ = error; }
   void failNextDelete(uint32_t error) { deleteError_ = error; }
-  // A file whose permissions let nobody read it: openRead fails with
-  // kErrorAccessDenied.
+  // A file or folder whose permissions let nobody read it: openRead or
+  // listFiles fails with kErrorAccessDenied.
   void refuseReading(const std::string& path) { unreadable_.insert(hostPath(path)); }
   // A folder whose permissions let no new file be made in it (files there
   // may still be written): copying or a temporary name there fails with

@@ -19,6 +19,7 @@
 //   checked CAPTION CTRL ID          print the check state of button ID
 //   check   CAPTION CTRL ID 0|1      set the check state of button ID
 //   click   CAPTION CTRL ID          post BM_CLICK to button ID
+//   shown   CAPTION CTRL ID          print "visible enabled" of control ID
 //   post    CAPTION CTRL WHAT        WHAT: cancel, ok (WM_COMMAND IDCANCEL or
 //                                    IDOK), close (WM_SYSCOMMAND SC_CLOSE),
 //                                    escape, enter, altf4 (posted keys)
@@ -389,6 +390,10 @@ int runDialogCommand(const std::string& command, int argc, char** argv) {
     return 0;
   }
   if (command == "click") return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+  if (command == "shown") {
+    std::printf("%d %d\n", IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0);
+    return 0;
+  }
   return usage();
 }
 

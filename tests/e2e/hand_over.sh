@@ -19,7 +19,7 @@ cp "$PROGRAM32" "$PROG/Linkwright.exe"
 cp "$LW_HAND_OVER_STAND_IN" "$PROG/Linkwright64.exe"
 LW_EXE=$PROG/Linkwright.exe
 RECORD=$E2E_RUN/handed-over.txt
-INTRO='This is the 32-bit Linkwright program, and this Windows is 64-bit: here Linkwright runs as its 64-bit program, Linkwright64.exe.\n\n'
+INTRO='This is the 32-bit Linkwright program, and this Windows is 64-bit: here it runs as its 64-bit program, Linkwright64.exe.\n\n'
 MISSING_TEXT=$INTRO'Linkwright64.exe could not be started. It must stand in the same folder as this program. Copy both files from the Linkwright package into one folder and start Linkwright.exe again.'
 NOT_OURS_TEXT=$INTRO'The Linkwright64.exe in the folder of this program is not the one that came with it, so it was not started. Copy both files from the same Linkwright package into one folder and start Linkwright.exe again.'
 
@@ -76,4 +76,16 @@ lw_expect_exit 1
 expect_no_file 'C:\run\handed-over.txt'
 expect_banners 4
 expect_log_in_order $'Linkwright64.exe from the folder of this program. 206: '
+
+# The removal program's hand-over names its own twin, box and banner.
+if [ -n "${LW_HAND_OVER_PROBE:-}" ]; then
+  LW_EXE=$PROG/LinkwrightRemove.exe
+  cp "$PROGRAM32" "$LW_EXE"
+  lw_start removal
+  answer_box "Linkwright Removal" "$IDOK" 'This is the 32-bit Linkwright Removal program, and this Windows is 64-bit: here it runs as its 64-bit program, LinkwrightRemove64.exe.\n\nLinkwrightRemove64.exe could not be started. It must stand in the same folder as this program. Copy both files from the Linkwright package into one folder and start LinkwrightRemove.exe again.'
+  lw_expect_exit 1
+  expect_eq "removal banners in the log" \
+    "$(log_count "${RULE}Beginning Tarvel Brannock Linkwright Removal"$'\r\n'"$RULE")" 1
+  expect_log_ends_with $'ERROR: Could not start LinkwrightRemove64.exe from the folder of this program. 2: File not found.\r\n\r\nRemoval aborted / failed.\r\n'
+fi
 e2e_end

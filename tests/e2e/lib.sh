@@ -23,6 +23,7 @@ E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$E2E_DIR/../../scripts/wine-env.sh"
 : "${LW_EXE:=$LW_ROOT/build/win64/Linkwright64.exe}"
 : "${LW_DRIVER:=$LW_ROOT/build/win64/lw-e2e-driver.exe}"
+: "${LW_REMOVE_EXE:=$LW_ROOT/build/win64/LinkwrightRemove64.exe}"
 : "${LW_SCREENS:=$LW_ROOT/build/screens}"
 # Seconds a single run of Linkwright may take before it is killed. Under
 # the emulated 32-bit Wine a run and each of the driver's waits may take
@@ -48,6 +49,9 @@ ID_STORAGE_PATH=$(header_value IDC_STORAGE_INF_PATH)
 ID_RESULT=$(header_value IDC_RESULT_TEXT)
 ID_VIEW_LOG=$(header_value IDC_VIEW_LOG)
 ID_EXIT=$(header_value IDC_EXIT)
+ID_REMOVE=$(header_value IDC_REMOVE)
+ID_REMOVAL_TEXT=$(header_value IDC_REMOVAL_TEXT)
+ID_REMOVAL_LIST=$(header_value IDC_REMOVAL_LIST)
 # Pages: caption and a control that only that page has.
 TITLE="Tarvel Brannock Linkwright"
 INF_TITLE="Tarvel Brannock Linkwright (inf)"
@@ -55,6 +59,11 @@ WELCOME=$ID_BUILD
 INF_PAGE=$ID_SYNC_PATH
 FINISH=$ID_RESULT
 PROGRESS='65535~Please Wait!'
+# The removal program's page, by its headline.
+REMOVAL_TITLE="Tarvel Brannock Linkwright Removal"
+REMOVAL_OFFER="$ID_REMOVAL_TEXT~Linkwright installed the following"
+REMOVAL_DONE="$ID_REMOVAL_TEXT~Removal Successful!"
+REMOVAL_NOTHING="$ID_REMOVAL_TEXT~Nothing that Linkwright installs"
 # Message boxes: the text control and the buttons.
 BOX_TEXT=65535
 IDOK=1
