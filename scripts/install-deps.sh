@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake g++ make libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
-  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 zip unzip
   wine64 fonts-wine xvfb imagemagick
   qemu-user-static
   clang libclang-rt-14-dev clang-format
