@@ -6,8 +6,7 @@
 
 namespace lw {
 
-bool runElsewhere([[maybe_unused]] const HandOverProgram& program,
-                  [[maybe_unused]] int* exitCode) {
+bool runElsewhere([[maybe_unused]] const HandOverProgram& program, [[maybe_unused]] int* exitCode) {
   restrictDllSearch();
   static Win32Platform win32;
   setPlatform(&win32);

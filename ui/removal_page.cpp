@@ -1,6 +1,7 @@
 // The removal program's page and the worker thread that removes.
 #include "ui/removal_page.h"
 
+#include "app/log.h"
 #include "ui/dialog_helpers.h"
 #include "ui/page_result.h"
 #include "ui/resource.h"
@@ -156,27 +157,34 @@ INT_PTR CALLBACK removalProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
   return FALSE;
 }
 
+// A page that cannot be shown (Windows low on resources) is logged; the run
+// then ends as it would without a choice.
+void show(HINSTANCE module, RemovalPageContext& context) {
+  if (pageResultOf(showPage(module, IDD_REMOVAL, removalProc, &context)) == PageResult::Error) {
+    logText("ERROR: Could not load Removal dialog box.\r\n");
+  }
+}
+
 }  // namespace
 
-void Win32RemovalPage::offer(const Leftovers& found,
-                             const std::function<RemovalResult()>& remove) {
+void Win32RemovalPage::offer(const Leftovers& found, const std::function<RemovalResult()>& remove) {
   RemovalPageContext context;
   context.found = &found;
   context.remove = &remove;
-  showPage(moduleHandle_, IDD_REMOVAL, removalProc, &context);
+  show(moduleHandle_, context);
 }
 
 void Win32RemovalPage::showNothingFound() {
   RemovalPageContext context;
   context.view = RemovalView::NothingFound;
-  showPage(moduleHandle_, IDD_REMOVAL, removalProc, &context);
+  show(moduleHandle_, context);
 }
 
 void Win32RemovalPage::showOutcome(RemovalResult result) {
   RemovalPageContext context;
   context.view = RemovalView::Outcome;
   context.result = result;
-  showPage(moduleHandle_, IDD_REMOVAL, removalProc, &context);
+  show(moduleHandle_, context);
 }
 
 }  // namespace lw
