@@ -17,11 +17,16 @@ printf '[Version]\r\nSignature="$Windows NT$"\r\n\r\n[Manufacturer]\r\n%%Other%%
 
 # What an install leaves where the removal looks: each file of the INF
 # folder (not the PNF files of Wine's own INFs, which it writes as it sets
-# up its devices) and of catroot with its SHA-1, the UsbFlags values, and
+# up its devices, but any other) and of catroot with its SHA-1, the UsbFlags values, and
 # the certificates of both stores (their keys under SystemCertificates).
 snapshot() {
   prefix_settle
-  (cd "$C/windows/inf" && find . -maxdepth 1 -type f ! -iname '*.pnf' -exec sha1sum {} + | sort -k2)
+  local file
+  (cd "$C/windows/inf" && for file in *; do
+    [ -f "$file" ] || continue
+    [[ "${file,,}" == *.pnf && -f "$LW_WINE_TEMPLATE/drive_c/windows/inf/${file%.*}.inf" ]] && continue
+    sha1sum "$file"
+  done | sort -k2)
   (cd "$C/windows/system32" && find catroot -type f -exec sha1sum {} + 2>/dev/null | sort -k2)
   awk '
     /^\[/ { key = tolower($0); sub(/\] [0-9]+$/, "]", key)
@@ -32,12 +37,17 @@ snapshot() {
 
 # The exemptions, each where Wine is not Windows or the removal leaves a
 # thing on purpose:
-# - the catalogs under catroot: Wine 8's SetupUninstallOEMInf, even with
-#   SUOI_FORCEDELETE, deletes only the INF; Windows removes its catalog
-#   and PNF too (SetupUninstallOEMInf, Microsoft's documentation);
+# - the PNF of each INF installed (named as the INF, .pnf) and the
+#   catalogs under catroot: Wine 8's SetupUninstallOEMInf, even with
+#   SUOI_FORCEDELETE, deletes only the INF; Windows removes its PNF and
+#   catalog too (SetupUninstallOEMInf, Microsoft's documentation);
 # - ConnectTypesAllowed and the driver backups are not in the snapshot: the
 #   removal leaves them by design; so is the log.
-without_exemptions() { grep -v '^[0-9a-f]*  catroot/.*/linkwright_\(wceusbsh\|usbstor\)\.cat$'; }
+without_exemptions() {
+  local sync=${sync_inf##*\\} storage=${storage_inf##*\\}
+  grep -v -e '^[0-9a-f]*  catroot/.*/linkwright_\(wceusbsh\|usbstor\)\.cat$' \
+    -e "^[0-9a-f]*  \(${sync%.*}\|${storage%.*}\)\.pnf\$"
+}
 
 seed_apply
 snapshot >"$E2E_PREFIX/before.txt"
