@@ -16,15 +16,16 @@ printf '[Version]\r\nSignature="$Windows NT$"\r\n\r\n[Manufacturer]\r\n%%Other%%
   >"$C/windows/inf/oem90.inf"
 
 # What an install leaves where the removal looks: each file of the INF
-# folder (not the PNF files of Wine's own INFs, which it writes as it sets
-# up its devices, but any other) and of catroot with its SHA-1, the UsbFlags values, and
+# folder with its SHA-1 (a PNF only once its INF is gone: Wine writes the
+# PNFs of every INF there whenever it sets up devices, which may be during
+# a run) and each file of catroot, the UsbFlags values, and
 # the certificates of both stores (their keys under SystemCertificates).
 snapshot() {
   prefix_settle
   local file
   (cd "$C/windows/inf" && for file in *; do
     [ -f "$file" ] || continue
-    [[ "${file,,}" == *.pnf && -f "$LW_WINE_TEMPLATE/drive_c/windows/inf/${file%.*}.inf" ]] && continue
+    [[ "${file,,}" == *.pnf ]] && compgen -G "${file%.*}.[!pP]*" >/dev/null && continue
     sha1sum "$file"
   done | sort -k2)
   (cd "$C/windows/system32" && find catroot -type f -exec sha1sum {} + 2>/dev/null | sort -k2)
