@@ -56,17 +56,13 @@ void logWithSystemText(const HandOverProgram& program, const char* before, const
                        uint32_t error) {
   logText(before);
   logText(program.file64);
-  logText(after);
-  logWindowsError(error, ": ");
-  logText("\r\n");
+  logErrorLine(after, error);
 }
 
+// The removal program's code for a stopped run is the wizard's (checked
+// there).
 int stopFailedRun(const HandOverProgram& program) {
-  logText(program.abortedLine);
-  closeLog();
-  // The removal program's code for a stopped run is the same (checked
-  // there).
-  return static_cast<int>(ExitCode::ExitStopped);
+  return static_cast<int>(stopRunWith(program.abortedLine));
 }
 
 HandOver endWithBox(HandOverHost& host, const HandOverProgram& program, HandOverFailure why,

@@ -1,9 +1,10 @@
 // On 64-bit Windows each 32-bit program (the wizard, the removal program)
 // hands the run to its 64-bit twin beside it: under WOW64 it would see
 // System32 and HKLM\Software redirected, and so back up, patch, read and
-// remove the wrong files and keys. It starts only the twin built with it: the folder is often the
-// user's Downloads, and whatever stands there under that name would run
-// with the administrator's consent given to this program alone.
+// remove the wrong files and keys. It starts only the twin built with it:
+// the folder is often the user's Downloads, and whatever stands there under
+// that name would run with the administrator's consent given to this
+// program alone.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ extern const Sha256Digest kProgram64Pin;
 
 // The program that hands over, as its boxes and a failed run's log name it.
 struct HandOverProgram {
-  const char* name;         // in the boxes: "Linkwright", "Linkwright removal"
+  const char* name;         // in the boxes: "Linkwright", "Linkwright Removal"
   const char* file32;       // this program's file
   const char* file64;       // its twin's, in the same folder
   const char* bannerTitle;  // the run's banner line, with its CR LF

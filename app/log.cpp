@@ -110,6 +110,12 @@ void logWindowsError(uint32_t error, const char* separator) {
   logSystemError(error);
 }
 
+void logErrorLine(const char* text, uint32_t error) {
+  logText(text);
+  logWindowsError(error, ": ");
+  logText("\r\n");
+}
+
 void logBracketed(const char* text, const char* value) {
   logText(text);
   logText(value);

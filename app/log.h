@@ -17,6 +17,9 @@ void logSystemError(uint32_t code);
 // A Windows error as the log shows it: the signed number, the separator,
 // then the system's text.
 void logWindowsError(uint32_t error, const char* separator);
+// A line that ends in a Windows error: the text, the error with ": ",
+// then CR LF.
+void logErrorLine(const char* text, uint32_t error);
 // A value in brackets: the text, the value, "].\r\n".
 void logBracketed(const char* text, const char* value);
 void closeLog();

@@ -13,13 +13,12 @@ namespace lw {
 namespace {
 
 constexpr char kBannerRule[] = "----------------------------------\r\n";
+constexpr char kInstallBannerTitle[] = "Beginning Tarvel Brannock Linkwright\r\n";
+constexpr char kInstallAborted[] = "Install aborted / failed.\r\n";
 
 void destroyProcessUpdaters() { processJob().destroyUpdaters(); }
 
 }  // namespace
-
-const char kInstallBannerTitle[] = "Beginning Tarvel Brannock Linkwright\r\n";
-const char kInstallAborted[] = "Install aborted / failed.\r\n";
 
 const HandOverProgram kWizardProgram = {"Linkwright", LW_PROGRAM32_FILE, LW_PROGRAM64_FILE,
                                         kInstallBannerTitle, kInstallAborted};
@@ -40,8 +39,10 @@ void writeBannerOf(const char* title) {
   logText("\r\n");
 }
 
-ExitCode stopRun() {
-  logText(kInstallAborted);
+ExitCode stopRun() { return stopRunWith(kInstallAborted); }
+
+ExitCode stopRunWith(const char* abortedLine) {
+  logText(abortedLine);
   closeLog();
   return ExitCode::ExitStopped;
 }

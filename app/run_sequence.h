@@ -30,11 +30,6 @@ enum class ExitCode : int {
 // The process's one job; its updaters are destroyed at process exit.
 InstallJob& processJob();
 
-// The wizard's banner title and its last line when it stops, each with its
-// CR LF.
-extern const char kInstallBannerTitle[];
-extern const char kInstallAborted[];
-
 // The wizard as its hand-over names it.
 extern const HandOverProgram kWizardProgram;
 
@@ -44,6 +39,8 @@ void writeBanner();
 void writeBannerOf(const char* title);
 // Ends a run that cannot go on: the abort line, the log closed.
 ExitCode stopRun();
+// The same with another program's abort line, with its CR LF.
+ExitCode stopRunWith(const char* abortedLine);
 
 // Runs the whole sequence and returns the process exit code.
 ExitCode runSequence(WizardStages& stages);

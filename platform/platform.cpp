@@ -10,6 +10,10 @@ Platform& platform() { return *activePlatform; }
 
 void setPlatform(Platform* active) { activePlatform = active; }
 
+const char* certStoreName(CertStore store) {
+  return store == CertStore::Root ? "Root" : "TrustedPublisher";
+}
+
 void readToEnd(FileHandle file, Bytes* out) {
   uint8_t buffer[4096];
   size_t got;

@@ -90,6 +90,10 @@ struct FileIdentity {
 // The local machine's certificate stores the program adds to.
 enum class CertStore { Root, TrustedPublisher };
 
+// The store's system name, "Root" or "TrustedPublisher", as Windows and the
+// log name it.
+const char* certStoreName(CertStore store);
+
 // A certificate as a store holds it.
 struct StoreCertificate {
   Bytes der;

@@ -7,6 +7,7 @@
 #include "removal/own_inf.h"
 #include "signing/der.h"
 #include "signing/x509.h"
+#include "updaters/driver_package.h"
 #include "updaters/driver_paths.h"
 #include "updaters/package_build.h"
 #include "updaters/package_signer.h"
@@ -16,7 +17,6 @@ namespace lw {
 namespace {
 
 constexpr CertStore kStores[] = {CertStore::Root, CertStore::TrustedPublisher};
-constexpr uint32_t kFirstSigningWindows = 6;  // Vista: packages are signed
 
 std::string infFolder() {
   char windows[kPathBufferSize];
@@ -36,15 +36,13 @@ void findInfs(Leftovers* found) {
   const std::string folder = infFolder();
   std::vector<std::string> names;
   if (folder.empty() || !platform().listFiles(folder.c_str(), &names)) {
-    logText("ERROR: Could not list the Windows inf folder ");
-    logWindowsError(platform().lastError(), ": ");
-    logText("\r\n");
+    logErrorLine("ERROR: Could not list the Windows inf folder ", platform().lastError());
     found->infFolderListed = false;
     found->searchComplete = false;
     return;
   }
   std::sort(names.begin(), names.end());
-  const bool signedPackages = platform().windowsVersion().major >= kFirstSigningWindows;
+  const bool signedPackages = signsDriverPackages();
   for (const std::string& name : names) {
     const std::string path = folder + name;
     std::string bytes;
@@ -102,9 +100,7 @@ void findCertificates(Leftovers* found) {
 void logFailure(const char* text, const std::string& value, uint32_t error) {
   logText(text);
   logText(value.c_str());
-  logText("] ");
-  logWindowsError(error, ": ");
-  logText("\r\n");
+  logErrorLine("] ", error);
 }
 
 // A missing key holds no values; any other failure to open it is logged.

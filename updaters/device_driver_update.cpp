@@ -253,9 +253,7 @@ StepResult DeviceDriverUpdate::installOemInf() {
     return StepResult::StepOk;
   }
   const uint32_t error = platform().lastError();
-  logText("ERROR: Could not copy temporary file as oemxx.inf ");
-  logWindowsError(error, ": ");
-  logText("\r\n");
+  logErrorLine("ERROR: Could not copy temporary file as oemxx.inf ", error);
   if (isSignatureRefusal(error)) {
     logText(
         "Windows refused the driver package's signature: see \"If Windows refuses the "
@@ -317,9 +315,7 @@ UpdaterStatus DeviceDriverUpdate::backupDriver() {
     const uint32_t error = platform().lastError();
     // A folder left by an earlier run is reused.
     if (error != kErrorAlreadyExists) {
-      logText("ERROR: Could not create backup directory ");
-      logWindowsError(error, ": ");
-      logText("\r\n");
+      logErrorLine("ERROR: Could not create backup directory ", error);
       return UpdaterStatus::UpdaterFailed;
     }
   }

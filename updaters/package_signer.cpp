@@ -17,17 +17,7 @@ constexpr CertStore kStores[] = {CertStore::Root, CertStore::TrustedPublisher};
 
 int storeIndex(CertStore store) { return store == CertStore::Root ? 0 : 1; }
 
-void logError(const char* line, uint32_t error) {
-  logText(line);
-  logWindowsError(error, ": ");
-  logText("\r\n");
-}
-
 }  // namespace
-
-const char* certStoreName(CertStore store) {
-  return store == CertStore::Root ? "Root" : "TrustedPublisher";
-}
 
 std::string thumbprintText(const Certificate& certificate) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -43,7 +33,7 @@ StepResult PackageSigner::createIdentity() {
   const UtcTime now = platform().utcNow();
   handle_ = platform().createSigner(kSignerName, daysBefore(now, 1), kValidUntil);
   if (!handle_) {
-    logError("ERROR: Could not create the driver signing certificate ", platform().lastError());
+    logErrorLine("ERROR: Could not create the driver signing certificate ", platform().lastError());
     return StepResult::StepFailed;
   }
   keyHeld_ = true;
@@ -70,7 +60,7 @@ StepResult PackageSigner::addToStore(CertStore store) {
   if (!platform().addSignerCertificate(handle_, store)) {
     logText("ERROR: Could not add the driver signing certificate to the local machine's [");
     logText(certStoreName(store));
-    logError("] store ", platform().lastError());
+    logErrorLine("] store ", platform().lastError());
     return StepResult::StepFailed;
   }
   inStore_[storeIndex(store)] = true;
@@ -86,7 +76,7 @@ StepResult PackageSigner::destroyKey() {
   if (!keyHeld_) return StepResult::StepOk;
   keyHeld_ = false;
   if (platform().destroySignerKey(handle_)) return StepResult::StepOk;
-  logError("ERROR: Could not destroy the driver signing key ", platform().lastError());
+  logErrorLine("ERROR: Could not destroy the driver signing key ", platform().lastError());
   return StepResult::StepFailed;
 }
 
@@ -107,7 +97,7 @@ StepResult PackageSigner::sign(const Bytes& trustList, HashAlgorithm algorithm, 
       },
       catalog);
   if (!signed_) {
-    logError("ERROR: Could not sign the driver package's catalog ", signError);
+    logErrorLine("ERROR: Could not sign the driver package's catalog ", signError);
     return StepResult::StepFailed;
   }
   // The key is worth nothing once the run's last catalog is signed, and
@@ -127,7 +117,7 @@ void PackageSigner::finish() {
             "ERROR: Could not remove the unused driver signing certificate from the local "
             "machine's [");
         logText(certStoreName(store));
-        logError("] store ", platform().lastError());
+        logErrorLine("] store ", platform().lastError());
         continue;
       }
       logText("Removed unused driver signing certificate [");

@@ -17,8 +17,6 @@ namespace lw {
 // again to be removed.
 inline constexpr char kSignerName[] = "Linkwright local driver signer";
 
-// "Root" or "TrustedPublisher", as the log names the store.
-const char* certStoreName(CertStore store);
 // The thumbprint in upper-case hex, as Windows shows it.
 std::string thumbprintText(const Certificate& certificate);
 

@@ -154,9 +154,9 @@ bool releaseKey(Signer* signer) {
   return keyDestroyed && providerReleased;
 }
 
-HCERTSTORE openMachineStore(CertStore which) {
-  const char* name = which == CertStore::Root ? "Root" : "TrustedPublisher";
-  return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, name);
+HCERTSTORE openMachineStore(CertStore which, DWORD flags = 0) {
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | flags,
+                       certStoreName(which));
 }
 
 // Writes the change out before the store is closed. Windows' registry
@@ -318,11 +318,8 @@ bool Win32Platform::addSignerCertificate(SignerHandle handle, CertStore which) {
 bool Win32Platform::storeCertificates(CertStore which,
                                       std::vector<StoreCertificate>* certificates) {
   certificates->clear();
-  const char* name = which == CertStore::Root ? "Root" : "TrustedPublisher";
-  HCERTSTORE store = CertOpenStore(
-      CERT_STORE_PROV_SYSTEM_A, 0, 0,
-      CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
-      name);
+  HCERTSTORE store =
+      openMachineStore(which, CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG);
   if (!store) return GetLastError() == ERROR_FILE_NOT_FOUND;
   for (PCCERT_CONTEXT c = CertEnumCertificatesInStore(store, nullptr); c;
        c = CertEnumCertificatesInStore(store, c)) {
